@@ -1,0 +1,31 @@
+// The chaos game: a framing pass that measures where the attractor lies, and
+// a plotting pass that draws it into the frame buffer.
+#pragma once
+
+#include <cstdint>
+
+#include "settings.hpp"
+
+inline constexpr int image_stride = 3 * max_resolution; // bytes from one row to the next
+
+// Rows of red, green and blue bytes; a run uses the top-left
+// resolution x resolution pixels. The x coordinate selects the row.
+extern std::uint8_t image[max_resolution][image_stride];
+
+// Centre and scale of the box around the given bounds, its larger side
+// widened by 5 % and brought to length 1.
+void frame_box(double least_x, double greatest_x, double least_y, double greatest_y,
+               double* center_x, double* center_y, double* scale);
+
+// Plays 60 x resolution plain steps from the origin and frames the points of
+// the last tenth of them, together with the origin.
+void frame_attractor(double* center_x, double* center_y, double* scale);
+
+// Sets the used part of every used row to the low byte of the background.
+void clear_image();
+
+// Draws one point at (row, column) under the run's colouring.
+void plot_point(int row, int column);
+
+// Frames the attractor, clears the picture and plots the chaos game into it.
+void render();
