@@ -1,0 +1,16 @@
+// The command line: defaults, options from left to right, clamps, and the
+// help and version texts.
+#pragma once
+
+extern const char usage_text[];
+extern const char version_text[];
+
+// Reads a decimal option value the way a "%d" scan does: leading white space
+// skipped, an optional sign, digits, anything after them ignored. Returns
+// false when the text holds no leading integer or one outside the int range.
+// Empty or blank-only text is accepted and leaves the setting unchanged.
+bool scan_option_value(const char* text, int* setting);
+
+// Fills the run settings from the arguments, or ends the process after help,
+// version (status 0) or a refused argument (status 1).
+void parse_options(int argc, char** argv);
