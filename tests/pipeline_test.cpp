@@ -1,0 +1,238 @@
+// Whole runs of the built binary: checksum in, one PNG stream out.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "png_reader.hpp"
+#include "run_binary.hpp"
+
+namespace {
+
+const std::string md5_line = "d41d8cd98f00b204e9800998ecf8427e  -\n";
+
+// Pictures pinned to the last pixel. Each digest was checked against the
+// independent model in reference_model.py, which draws the same pictures.
+TEST(Pipeline, GoldenPictures) {
+    const std::string fox = "9e107d9d372bb6826bd81d3542a419d6  -\n";
+    struct {
+        std::vector<std::string> args;
+        const std::string& input;
+        long clock;
+        std::uint64_t digest;
+    } cases[] = {
+        {{}, md5_line, 1700000000, 12009361737138736949ull},
+        {{"-r", "40"}, md5_line, 1700000000, 12764504715127941880ull},
+        {{"-r", "48", "-a"}, fox, 42, 14735274372242014263ull},
+        {{"-r", "36", "-g", "-b", "255"}, fox, 7, 18383497758836807134ull},
+    };
+    for (const auto& c : cases) {
+        const run_result r = run_tessadox({.args = c.args, .input = c.input, .clock = c.clock});
+        EXPECT_EQ(pixel_digest(decode_png(r.out)), c.digest) << testing::PrintToString(c.args);
+    }
+}
+
+TEST(Pipeline, DefaultRunWritesOneValidPicture) {
+    const run_result r = run_tessadox({.input = md5_line});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    const decoded_png png = decode_png(r.out);
+    ASSERT_TRUE(png.valid) << png.error;
+    EXPECT_EQ(png.width, 300u);
+    EXPECT_EQ(png.height, 300u);
+    EXPECT_EQ(png.bit_depth, 8);
+    EXPECT_EQ(png.color_type, 2);
+    EXPECT_EQ(png.interlace, 0);
+    EXPECT_FALSE(png.has_trns);
+}
+
+// Which cells of a 12 x 12 grid laid over the lit part of a picture on
+// black hold a few lit pixels: the shape of the attractor, whatever the
+// scatter of its points and the frame that the scatter gives.
+std::vector<bool> shape_of(const decoded_png& png) {
+    auto is_lit = [&](std::uint32_t row, std::uint32_t column) {
+        const std::uint8_t* p = png.pixel(row, column);
+        return (p[0] | p[1] | p[2]) != 0;
+    };
+    std::uint32_t top = png.height, bottom = 0, left = png.width, right = 0;
+    for (std::uint32_t row = 0; row < png.height; ++row) {
+        for (std::uint32_t column = 0; column < png.width; ++column) {
+            if (is_lit(row, column)) {
+                top = std::min(top, row), bottom = std::max(bottom, row);
+                left = std::min(left, column), right = std::max(right, column);
+            }
+        }
+    }
+    const int cells = 12;
+    std::vector<int> count(cells * cells);
+    for (std::uint32_t row = top; row <= bottom; ++row) {
+        for (std::uint32_t column = left; column <= right; ++column) {
+            if (is_lit(row, column)) {
+                const int cell_row = (row - top) * cells / (bottom - top + 1);
+                const int cell_column = (column - left) * cells / (right - left + 1);
+                ++count[cell_row * cells + cell_column];
+            }
+        }
+    }
+    std::vector<bool> shape(count.size());
+    for (std::size_t i = 0; i < count.size(); ++i) {
+        shape[i] = count[i] >= 3;
+    }
+    return shape;
+}
+
+TEST(Pipeline, TheSecondDecidesTheScatterNotTheShape) {
+    // md5 of "The quick brown fox jumps over the lazy dog": a compact attractor
+    const std::string fox = "9e107d9d372bb6826bd81d3542a419d6  -\n";
+    const run_request first{.input = fox, .clock = 1234567890};
+    const run_result a = run_tessadox(first);
+    const run_result again = run_tessadox(first);
+    EXPECT_EQ(a.out, again.out) << "two runs in the same second must agree byte for byte";
+
+    run_request next = first;
+    next.clock += 1;
+    const run_result b = run_tessadox(next);
+    EXPECT_NE(a.out, b.out);
+
+    const std::vector<bool> in_a = shape_of(decode_png(a.out)), in_b = shape_of(decode_png(b.out));
+    long both = 0, either = 0;
+    for (std::size_t i = 0; i < in_a.size(); ++i) {
+        both += in_a[i] && in_b[i];
+        either += in_a[i] || in_b[i];
+    }
+    EXPECT_GT(either, 30);
+    EXPECT_GT(double(both) / double(either), 0.85) << "the same attractor, scattered differently";
+}
+
+TEST(Pipeline, RealChecksumToolsDrawPictures) {
+    const std::pair<const char*, const char*> tools[] = {
+        {"md5sum", "32"}, {"sha1sum", "40"}, {"sha256sum", "64"}, {"sha512sum", "128"}};
+    for (const auto& [tool, length] : tools) {
+        const std::string line = checksum_line(tool, "a file to recognise\n");
+        const run_result r = run_tessadox({.args = {"-l", length, "-r", "64"}, .input = line});
+        EXPECT_EQ(r.status, 0) << tool;
+        EXPECT_EQ(r.err, "") << tool;
+        const decoded_png png = decode_png(r.out);
+        EXPECT_TRUE(png.valid) << tool;
+        EXPECT_EQ(png.width, 64u) << tool;
+        // Reading past the checksum would change the picture: the file name must not count.
+        std::string renamed = line;
+        renamed.replace(renamed.find("  ") + 2, std::string::npos, "abcdef\n");
+        EXPECT_EQ(run_tessadox({.args = {"-l", length, "-r", "64"}, .input = renamed}).out, r.out)
+            << tool;
+    }
+}
+
+TEST(Pipeline, AnyInputStillGivesAPicture) {
+    std::mt19937 generator(7);
+    std::string junk(4096, '\0');
+    for (char& byte : junk) {
+        byte = static_cast<char>(generator());
+    }
+    for (const std::string& input : {std::string(), std::string("\n"), junk}) {
+        const run_result r = run_tessadox({.args = {"-r", "32"}, .input = input});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(decode_png(r.out).valid);
+    }
+    // Missing characters count as zeros.
+    EXPECT_EQ(run_tessadox({.args = {"-r", "32"}, .input = ""}).out,
+              run_tessadox({.args = {"-r", "32"}, .input = std::string(32, 'z')}).out);
+}
+
+TEST(Pipeline, ExchangeOfRedAndBlue) {
+    const decoded_png plain =
+        decode_png(run_tessadox({.args = {"-r", "64"}, .input = md5_line}).out);
+    const decoded_png flipped =
+        decode_png(run_tessadox({.args = {"-r", "64", "-c"}, .input = md5_line}).out);
+    ASSERT_EQ(plain.pixels.size(), flipped.pixels.size());
+    bool any_colour = false;
+    for (std::size_t i = 0; i < plain.pixels.size(); i += 3) {
+        EXPECT_EQ(plain.pixels[i], flipped.pixels[i + 2]);
+        EXPECT_EQ(plain.pixels[i + 1], flipped.pixels[i + 1]);
+        EXPECT_EQ(plain.pixels[i + 2], flipped.pixels[i]);
+        any_colour |= plain.pixels[i] != plain.pixels[i + 2];
+    }
+    EXPECT_TRUE(any_colour) << "the exchange must be visible somewhere";
+
+    const auto gray = run_tessadox({.args = {"-r", "64", "-g"}, .input = md5_line}).out;
+    EXPECT_EQ(run_tessadox({.args = {"-r", "64", "-g", "-c"}, .input = md5_line}).out, gray);
+}
+
+TEST(Pipeline, TransparentBackground) {
+    const decoded_png png =
+        decode_png(run_tessadox({.args = {"-r", "32", "-t", "-b", "30"}, .input = md5_line}).out);
+    ASSERT_TRUE(png.valid);
+    EXPECT_TRUE(png.has_trns);
+    EXPECT_EQ(png.trns_red, 30);
+    EXPECT_EQ(png.trns_green, 30);
+    EXPECT_EQ(png.trns_blue, 30);
+    EXPECT_EQ(png.pixel(0, 0)[0], 30);
+}
+
+struct failure_case {
+    std::vector<std::string> args;
+    std::string stdout_path;
+    std::string err;
+};
+
+void PrintTo(const failure_case& c, std::ostream* os) {
+    for (const std::string& arg : c.args) {
+        *os << '[' << arg << ']';
+    }
+    *os << " > " << (c.stdout_path == "-" ? "closed" : c.stdout_path);
+}
+
+class Failure : public testing::TestWithParam<failure_case> {};
+
+TEST_P(Failure, EndsWithStatusOneAndNoPicture) {
+    const failure_case& c = GetParam();
+    const run_result r =
+        run_tessadox({.args = c.args, .input = md5_line, .stdout_path = c.stdout_path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, "");
+}
+
+const std::string png_warning = "warning in PNG (but exiting)\n: ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, Failure,
+    testing::Values(
+        failure_case{{"-r", "0"}, "", png_warning}, failure_case{{"-r", "-1"}, "", png_warning},
+        failure_case{{"-r", "-2147483648"}, "", png_warning},
+        failure_case{{"-r", "8", "-t", "-b", "256"}, "", png_warning},
+        failure_case{{"-r", "8", "-t", "-b", "-1"}, "", png_warning},
+        // a picture larger than the stdio buffer fails inside libpng ...
+        failure_case{{}, "/dev/full", "error in PNG: Write Error\n"},
+        // ... a small one only when standard output is closed
+        failure_case{{"-r", "4"},
+                     "/dev/full",
+                     "tessadox: cannot write to standard output: No space left on device\n"},
+        failure_case{
+            {"-r", "4"}, "-", "tessadox: cannot write to standard output: Bad file descriptor\n"},
+        failure_case{{"-v"},
+                     "/dev/full",
+                     "tessadox: cannot write to standard output: No space left on device\n"},
+        failure_case{
+            {"-h"}, "-", "tessadox: cannot write to standard output: Bad file descriptor\n"}));
+
+TEST(Pipeline, OutOfRangeTransparentLevelsBelowTwoFiftySixAreWritten) {
+    // -b 65536 + 7: the low 16 bits, 7, are a valid level and match the background fill
+    const decoded_png png = decode_png(
+        run_tessadox({.args = {"-r", "8", "-t", "-b", "65543", "-i0"}, .input = md5_line}).out);
+    ASSERT_TRUE(png.valid);
+    EXPECT_EQ(png.trns_red, 7);
+    EXPECT_EQ(png.pixel(3, 3)[1], 7);
+}
+
+TEST(Pipeline, UnreadableStandardInputCountsAsEmpty) {
+    const std::string empty = run_tessadox({.args = {"-r", "16"}, .input = ""}).out;
+    for (const char* path : {"-", "/tmp"}) {
+        const run_result r = run_tessadox({.args = {"-r", "16"}, .stdin_path = path});
+        EXPECT_EQ(r.status, 0) << path;
+        EXPECT_EQ(r.out, empty) << path;
+    }
+}
+
+} // namespace
