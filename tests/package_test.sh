@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# What `cmake --install` and `cpack -G DEB` deliver: exactly the binary and
+# the manual page, where a Unix system looks for them, in a package that
+# depends on libpng; and the binary delivered draws what the tested one draws.
+#
+# usage: package_test.sh BUILD_FOLDER TESSADOX_BINARY FIXED_TIME_LIBRARY
+set -euo pipefail
+build=$1 binary=$2 shim=$3
+
+# shellcheck source=tests/shell_checks.sh
+source "$(dirname "$0")/shell_checks.sh"
+make_work_folder
+
+# The same second, the same checksum: a binary that draws differently is not
+# the one that the other tests checked.
+pinned_picture() {
+  echo 9e107d9d372bb6826bd81d3542a419d6 |
+    LD_PRELOAD=$shim TESSADOX_TEST_TIME=1700000000 "$1" -r 64 -a
+}
+pinned_picture "$binary" >"$work/expected.png"
+
+# Checks that the installed tree under $1 holds the binary in bin/ and the
+# manual page in share/man/man1/, and nothing else.
+check_tree() {
+  local root=$1 what=$2
+  local files
+  files=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
+  [ "$files" = "./bin/tessadox ./share/man/man1/tessadox.1.gz " ] ||
+    fail "$what installs: $files"
+  [ -x "$root/bin/tessadox" ] || fail "$what: bin/tessadox is not executable"
+  if [ -f "$root/bin/tessadox" ]; then
+    cmp -s <(pinned_picture "$root/bin/tessadox") "$work/expected.png" ||
+      fail "$what: the installed binary draws another picture"
+  fi
+  if [ -f "$root/share/man/man1/tessadox.1.gz" ]; then
+    cmp -s <(gzip -dc "$root/share/man/man1/tessadox.1.gz") "$(dirname "$0")/../man/tessadox.1" ||
+      fail "$what: the installed manual page is not man/tessadox.1"
+  fi
+}
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+check_tree "$work/prefix" "cmake --install"
+
+if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1; then
+  cat "$work/cpack.log"
+  fail "cpack -G DEB"
+  exit 1
+fi
+packages=("$work"/package/*.deb)
+if [ ${#packages[@]} -ne 1 ] || [ ! -f "${packages[0]}" ]; then
+  fail "cpack made: ${packages[*]}"
+  exit 1
+fi
+deb=${packages[0]}
+version=$("$binary" -v | awk '{print $2}')
+architecture=$(dpkg --print-architecture)
+[ "$(basename "$deb")" = "tessadox_${version}_${architecture}.deb" ] || fail "package file $(basename "$deb")"
+
+echo "dpkg-deb -c:"
+dpkg-deb -c "$deb" | tee "$work/contents"
+expected_contents="drwxr-xr-x root/root ./usr/
+drwxr-xr-x root/root ./usr/bin/
+-rwxr-xr-x root/root ./usr/bin/tessadox
+drwxr-xr-x root/root ./usr/share/
+drwxr-xr-x root/root ./usr/share/man/
+drwxr-xr-x root/root ./usr/share/man/man1/
+-rw-r--r-- root/root ./usr/share/man/man1/tessadox.1.gz"
+[ "$(awk '{print $1, $2, $6}' "$work/contents")" = "$expected_contents" ] ||
+  fail "the package's contents differ from: $expected_contents"
+
+# Each field: its name and the pattern (grep -E, whole value) it must match.
+fields=(
+  "Package|tessadox"
+  "Version|${version//./\\.}"
+  "Architecture|$architecture"
+  "Section|graphics"
+  "Depends|(.*, )?libpng16-16( \(>= [0-9][^)]*\))?(, .*)?"
+)
+for field in "${fields[@]}"; do
+  name=${field%%|*} pattern=${field#*|}
+  value=$(dpkg-deb -f "$deb" "$name")
+  echo "$name: $value"
+  grep -qxE "$pattern" <<<"$value" || fail "$name is '$value', wanted /$pattern/"
+done
+
+dpkg-deb -x "$deb" "$work/unpacked"
+check_tree "$work/unpacked/usr" "the package"
+
+finish
