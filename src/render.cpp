@@ -57,7 +57,9 @@ void clear_image() {
 
 void plot_point(int row, int column) {
     std::uint8_t* pixel = &image[row][3 * column];
-    const int ink = 255 - background; // not reduced: outside 0-255 it is never reached
+    // Not reduced: outside 0-255 it is never reached. 64 bits, because for
+    // the lowest backgrounds 255 - background is past the int range.
+    const std::int64_t ink = 255 - std::int64_t{background};
     if (color_mode == color_gray) {
         pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(ink);
         return;

@@ -1,8 +1,14 @@
 // Whole runs of the built binary: checksum in, one PNG stream out.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
+#include <cstring>
 #include <random>
+#include <thread>
 
 #include "png_reader.hpp"
 #include "run_binary.hpp"
@@ -123,13 +129,18 @@ TEST(Pipeline, RealChecksumToolsDrawPictures) {
     }
 }
 
-TEST(Pipeline, AnyInputStillGivesAPicture) {
-    std::mt19937 generator(7);
-    std::string junk(4096, '\0');
-    for (char& byte : junk) {
-        byte = static_cast<char>(generator());
+std::string random_bytes(std::size_t size, unsigned seed) {
+    std::mt19937_64 generator(seed);
+    std::string bytes(size, '\0');
+    for (std::size_t at = 0; at < size; at += 8) {
+        const std::uint64_t word = generator();
+        std::memcpy(&bytes[at], &word, std::min<std::size_t>(8, size - at));
     }
-    for (const std::string& input : {std::string(), std::string("\n"), junk}) {
+    return bytes;
+}
+
+TEST(Pipeline, AnyInputStillGivesAPicture) {
+    for (const std::string& input : {std::string(), std::string("\n"), random_bytes(4096, 7)}) {
         const run_result r = run_tessadox({.args = {"-r", "32"}, .input = input});
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "");
@@ -233,6 +244,60 @@ TEST(Pipeline, UnreadableStandardInputCountsAsEmpty) {
         EXPECT_EQ(r.status, 0) << path;
         EXPECT_EQ(r.out, empty) << path;
     }
+}
+
+constexpr std::size_t hundred_megabytes = 100'000'000;
+
+// A file of 100 MB on standard input, shared with this process: once the run
+// has ended, the descriptor's offset tells how far the run read.
+TEST(Pipeline, HugeInputFileIsReadOnlyAsFarAsTheChecksum) {
+    char path[] = "/tmp/tessadox-huge-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    unlink(path);
+    const std::string bytes = random_bytes(hundred_megabytes, 3);
+    ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    for (const auto& [length, taken] : {std::pair{"32", 32}, {"128", 128}}) {
+        ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+        const std::vector<std::string> args{"-r", "24", "-l", length};
+        const run_result r =
+            run_tessadox({.args = args, .stdin_fd = fcntl(fd, F_DUPFD_CLOEXEC, 0)});
+        EXPECT_EQ(r.status, 0) << length;
+        EXPECT_EQ(r.err, "") << length;
+        EXPECT_EQ(lseek(fd, 0, SEEK_CUR), taken) << length;
+        EXPECT_EQ(r.out, run_tessadox({.args = args, .input = bytes.substr(0, taken)}).out)
+            << length;
+    }
+    close(fd);
+}
+
+// 100 MB of random bytes offered through a pipe: the run ends after the
+// checksum without draining the rest, so the writer can deliver little more
+// than what the pipe holds before it finds no reader left.
+TEST(Pipeline, HugeInputPipeIsLeftUndrained) {
+    int pipe_ends[2];
+    ASSERT_EQ(pipe2(pipe_ends, O_CLOEXEC), 0);
+    const std::string first_bytes = random_bytes(1 << 16, 5);
+    std::size_t delivered = 0;
+    void (*const previous)(int) = std::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        for (unsigned chunk = 0; delivered < hundred_megabytes; ++chunk) {
+            const std::string bytes = chunk == 0 ? first_bytes : random_bytes(1 << 16, chunk);
+            const ssize_t written = write(pipe_ends[1], bytes.data(), bytes.size());
+            if (written <= 0) {
+                break; // no reader left
+            }
+            delivered += static_cast<std::size_t>(written);
+        }
+        close(pipe_ends[1]);
+    });
+    const run_result r = run_tessadox({.args = {"-r", "24"}, .stdin_fd = pipe_ends[0]});
+    writer.join();
+    std::signal(SIGPIPE, previous);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_LT(delivered, 1u << 20);
+    EXPECT_EQ(r.out, run_tessadox({.args = {"-r", "24"}, .input = first_bytes.substr(0, 32)}).out);
 }
 
 } // namespace

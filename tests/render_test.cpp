@@ -226,10 +226,22 @@ INSTANTIATE_TEST_SUITE_P(Backgrounds, ChannelArithmetic,
                                          channel_case{256, 256, 0}, channel_case{256, 300, 44},
                                          channel_case{-1, 1, 0}, channel_case{-1, 300, 43}));
 
+// Backgrounds so low that 255 - background leaves the int range: the ink is
+// still never reached, and its low byte is still what gray draws.
+INSTANTIATE_TEST_SUITE_P(LeastBackgrounds, ChannelArithmetic,
+                         testing::Values(channel_case{-2147483647 - 1, 300, 44},
+                                         channel_case{-2147483393, 1, 0}));
+
 TEST_F(Render, GrayDrawsTheLowByteOfTheInk) {
     color_mode = color_gray;
     current_color = 0; // not consulted
-    for (auto [b, ink] : {std::pair{0, 255}, {255, 0}, {100, 155}, {256, 255}, {-1, 0}}) {
+    for (auto [b, ink] : {std::pair{0, 255},
+                          {255, 0},
+                          {100, 155},
+                          {256, 255},
+                          {-1, 0},
+                          {-2147483647 - 1, 255},
+                          {-2147483393, 0}}) {
         background = b;
         for (int channel = 0; channel < 3; ++channel) {
             EXPECT_EQ(channel_after(3, channel), ink) << "background " << b;

@@ -76,11 +76,18 @@ run_result run_tessadox(const run_request& request) {
         throw std::runtime_error("fork failed");
     }
     if (child == 0) {
-        redirect(0, stdin_path, O_RDONLY);
+        if (request.stdin_fd >= 0) {
+            dup2(request.stdin_fd, 0);
+        } else {
+            redirect(0, stdin_path, O_RDONLY);
+        }
         redirect(1, stdout_path, O_WRONLY | O_CREAT | O_TRUNC);
         redirect(2, err, O_WRONLY | O_CREAT | O_TRUNC);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
+    }
+    if (request.stdin_fd >= 0) {
+        close(request.stdin_fd);
     }
     int wait_status = 0;
     waitpid(child, &wait_status, 0);

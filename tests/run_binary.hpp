@@ -11,6 +11,8 @@ struct run_request {
     long clock = 1700000000;   // the second that time() answers
     std::string stdin_path{};  // if set, standard input is this file ("-" closed)
     std::string stdout_path{}; // if set, standard output goes here ("-" closed)
+    int stdin_fd = -1;         // if set, standard input is this descriptor; it is handed
+                               // over: run_tessadox closes it once the child has it
 };
 
 struct run_result {

@@ -1,0 +1,192 @@
+// Arbitrary argument vectors through parse_options. The input is cut at NUL
+// bytes into the arguments after the program's name. Every outcome must be one
+// of: the help or version text on a closed standard output with status 0; one
+// of the refusal messages with status 1; or settings within the limits that
+// the later steps index their tables by, with only the clamp notices said.
+//
+// parse_options ends the process on help, version and refusals. This target
+// is linked with --wrap=exit: while the parser runs, exit() records the status
+// and jumps back here instead. That is sound because the frames it unwinds
+// (parse_options and its helpers) hold nothing with a destructor, and the one
+// side effect the parser has before exit, writing and closing standard output
+// or writing standard error, lands in memory streams put in place of stdout
+// and stderr for the run (glibc lets a program assign them). A fork per input
+// would be sound too, but the coverage that guides the fuzzer would stay in
+// the child and the search would go blind.
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "options.hpp"
+#include "settings.hpp"
+
+extern "C" [[noreturn]] void __real_exit(int status);
+extern "C" int __real_fclose(FILE* stream);
+
+namespace {
+
+std::jmp_buf* exit_target = nullptr; // set while the parser runs
+int exit_status = 0;
+FILE* captured_stdout = nullptr;
+bool stdout_closed = false;
+
+const char* const refusals[] = {
+    "invalid background on command line",
+    "invalid intensity on command line",
+    "invalid checksum length on command line",
+    "invalid checksum length on command line \n",
+    "invalid resolution on command line \n",
+    "Unknown command line switch. Try -? or --help for more information.\n",
+};
+
+struct outcome {
+    bool exited;
+    int status;  // -1 when the parser returned
+    bool closed; // whether the parser closed standard output
+    std::string out, err;
+};
+
+void check(bool condition, const char* what, const outcome& o) {
+    if (!condition) {
+        std::fprintf(stderr, "command line: %s (exited %d, status %d, out [%s], err [%s])\n", what,
+                     o.exited, o.status, o.out.c_str(), o.err.c_str());
+        std::abort();
+    }
+}
+
+// Returns true when the parser ended the run through exit().
+bool parse(int argc, char** argv) {
+    std::jmp_buf target;
+    if (setjmp(target) != 0) {
+        exit_target = nullptr;
+        return true;
+    }
+    exit_target = &target;
+    parse_options(argc, argv);
+    exit_target = nullptr;
+    return false;
+}
+
+outcome run_parser(std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>("tessadox")};
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+
+    char *out_bytes = nullptr, *err_bytes = nullptr;
+    std::size_t out_size = 0, err_size = 0;
+    FILE* const real_stdout = stdout;
+    FILE* const real_stderr = stderr;
+    captured_stdout = open_memstream(&out_bytes, &out_size);
+    stdout_closed = false;
+    FILE* const captured_stderr = open_memstream(&err_bytes, &err_size);
+    stdout = captured_stdout;
+    stderr = captured_stderr;
+
+    // Zero at the start of a process, as the parser expects of them.
+    flip_bgr = 0;
+    transparent = 0;
+    outcome o{};
+    o.exited = parse(static_cast<int>(argv.size() - 1), argv.data());
+    o.status = o.exited ? exit_status : -1;
+    o.closed = stdout_closed;
+
+    stdout = real_stdout;
+    stderr = real_stderr;
+    if (!stdout_closed) {
+        __real_fclose(captured_stdout);
+    }
+    __real_fclose(captured_stderr);
+    o.out.assign(out_bytes, out_size);
+    o.err.assign(err_bytes, err_size);
+    std::free(out_bytes);
+    std::free(err_bytes);
+    return o;
+}
+
+// Takes off the front of `err` one notice "<value><text><assumed>.\n" whose
+// value is one that the clamp must catch; returns whether there was one.
+bool take_notice(std::string& err, const std::string& text, bool (*caught)(long), int assumed) {
+    char* end = nullptr;
+    const long value = std::strtol(err.c_str(), &end, 10);
+    const std::string line = std::to_string(value) + text + std::to_string(assumed) + ".\n";
+    if (end == err.c_str() || !err.starts_with(line) || !caught(value)) {
+        return false;
+    }
+    err.erase(0, line.size());
+    return true;
+}
+
+void check_settings(const outcome& o) {
+    check(o.out.empty() && !o.closed, "a run that goes on used standard output", o);
+    std::string err = o.err;
+    const bool clamped_resolution = take_notice(
+        err, " is too high a resolution.  Assuming ", [](long r) { return r > 1000; }, 1000);
+    const bool long_checksum = take_notice(
+        err, " checksumlength is too big.  Assuming ", [](long l) { return l > 128; }, 32);
+    const bool short_checksum =
+        !long_checksum &&
+        take_notice(
+            err, " checksumlength is too small.  Assuming ", [](long l) { return l < 8; }, 32);
+    check(err.empty(), "standard error holds more than the clamp notices", o);
+    check(!clamped_resolution || resolution == max_resolution, "resolution clamped elsewhere", o);
+    check(!(long_checksum || short_checksum) || checksum_length == 32, "length clamped elsewhere",
+          o);
+    check(resolution <= max_resolution, "resolution past the frame buffer", o);
+    check(checksum_length >= 8 && checksum_length <= max_checksum_length, "checksum length", o);
+    check(map_count == checksum_length / 8 && map_count >= 1 && map_count <= max_maps,
+          "map count past the map table", o);
+    check(color_mode == color_gray || color_mode == color_mixed || color_mode == color_areas,
+          "unknown colouring", o);
+    check((flip_bgr == 0 || flip_bgr == 1) && (transparent == 0 || transparent == 1), "flags", o);
+}
+
+} // namespace
+
+extern "C" [[noreturn]] void __wrap_exit(int status) {
+    if (exit_target == nullptr) {
+        __real_exit(status);
+    }
+    exit_status = status;
+    std::longjmp(*exit_target, 1);
+}
+
+extern "C" int __wrap_fclose(FILE* stream) {
+    if (stream == captured_stdout && exit_target != nullptr) {
+        stdout_closed = true;
+    }
+    return __real_fclose(stream);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> args;
+    if (size > 0) {
+        args.emplace_back();
+        for (std::size_t i = 0; i < size; ++i) {
+            if (data[i] == '\0') {
+                args.emplace_back();
+            } else {
+                args.back() += static_cast<char>(data[i]);
+            }
+        }
+    }
+    const outcome o = run_parser(args);
+    if (!o.exited) {
+        check_settings(o);
+    } else if (o.status == 0) {
+        check(o.out == usage_text || o.out == version_text, "status 0 without help or version", o);
+        check(o.err.empty() && o.closed, "help or version left more to say", o);
+    } else {
+        check(o.status == 1 && o.out.empty(), "a refusal with output or a status other than 1", o);
+        bool listed = false;
+        for (const char* refusal : refusals) {
+            listed |= o.err == refusal;
+        }
+        check(listed, "a refusal message that is not listed", o);
+    }
+    return 0;
+}
