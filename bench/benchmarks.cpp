@@ -1,5 +1,6 @@
 // Microbenchmarks of the parts of a run that take its time: the random step
-// in each colouring, the framing pass, the plotting pass and the PNG writer.
+// in each colouring, the framing pass, the plotting pass (render, which is
+// mostly the plotting loop) and the PNG writer.
 // Each case reports the rate of its unit of work (steps, or bytes of picture)
 // so that sizes can be compared; the whole run is measured by floor_table.
 #include <benchmark/benchmark.h>
@@ -30,27 +31,43 @@ void set_up_run(int size, int mode) {
     std::srand(1700000000);
 }
 
-void random_step(benchmark::State& state) {
-    set_up_run(300, static_cast<int>(state.range(0)));
+// Times one kind of step on a point that goes on from step to step.
+template <typename Step> void time_steps(benchmark::State& state, Step step) {
     double x = 1.0, y = 2.0;
     for (auto _ : state) {
-        apply_random_map(&x, &y, x, y);
+        step(&x, &y);
         benchmark::DoNotOptimize(x);
         benchmark::DoNotOptimize(y);
     }
     state.SetItemsProcessed(state.iterations());
 }
+
+// The floor of a step: one draw of rand(), two in the mixed colouring.
+void rand_draw(benchmark::State& state) {
+    std::srand(1700000000);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(std::rand());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(rand_draw);
+
+// The step as the plotting loop takes it: the draws, the remainder by a
+// divisor made ready once (md5's 4 maps, a power of two), the colour rule
+// and the map.
+void random_step(benchmark::State& state) {
+    set_up_run(300, static_cast<int>(state.range(0)));
+    const map_divisor divisor = divisor_of(map_count);
+    int color = 0;
+    time_steps(state, [&](double* x, double* y) {
+        apply_map(maps[choose_map<true>(color_mode, divisor, &color)], x, y, *x, *y);
+    });
+}
 BENCHMARK(random_step)->ArgName("color_mode")->Arg(color_gray)->Arg(color_mixed)->Arg(color_areas);
 
 void plain_random_step(benchmark::State& state) {
     set_up_run(300, color_mixed);
-    double x = 0.0, y = 0.0;
-    for (auto _ : state) {
-        apply_random_map_plain(&x, &y, x, y);
-        benchmark::DoNotOptimize(x);
-        benchmark::DoNotOptimize(y);
-    }
-    state.SetItemsProcessed(state.iterations());
+    time_steps(state, [](double* x, double* y) { apply_random_map_plain(x, y, *x, *y); });
 }
 BENCHMARK(plain_random_step);
 
