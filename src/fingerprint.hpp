@@ -58,11 +58,11 @@ inline void apply_random_map_plain(double* new_x, double* new_y, double x, doubl
 }
 
 // The colour rule of the mixed colouring: an even draw gives the chosen map's
-// colour, an odd one keeps the colour. Computed without a branch: the parity
-// is a coin toss, which a branch would mispredict every other step.
+// colour, an odd one keeps the colour. Kept to a plain choice of two values,
+// which g++ 12 turns into a conditional move: the parity is a coin toss,
+// which a branch would mispredict every other step.
 inline int mixed_color(int color, int k, int draw) {
-    const int keep = -(draw & 1); // all bits set when the draw is odd
-    return (color & keep) | ((k + 1) & ~keep);
+    return (draw & 1) == 0 ? k + 1 : color;
 }
 
 // map_count made ready for taking remainders by multiplication: the

@@ -51,10 +51,13 @@ inline void plot_by_table(std::uint8_t* pixel, const std::uint8_t (*after)[256])
 // two. Each lane is rounded by itself, in the order of the scalar code.
 typedef double double2 __attribute__((vector_size(16)));
 
-// A map by columns, (x', y') = (column_x * x + column_y * y) + shift, with
-// the rows of `plotted` for its colour in the areas colouring.
+// A map as (x', y') = (diagonal * (x, y) + cross * (y, x)) + shift, that is
+// (a x + b y + e, d y + c x + f): the second lane adds its two products in
+// the other order, which gives the same sum to the last bit, since an IEEE
+// sum does not depend on the order of its two terms. With the rows of
+// `plotted` for the map's colour in the areas colouring.
 struct map_columns {
-    double2 column_x, column_y, shift;
+    double2 diagonal, cross, shift;
     const std::uint8_t (*after)[256];
 };
 
@@ -63,7 +66,7 @@ map_columns map_table[max_maps];
 void fill_map_table() {
     for (int k = 0; k < map_count; ++k) {
         const affine_map& m = maps[k];
-        map_table[k] = map_columns{double2{m.a, m.c}, double2{m.b, m.d}, double2{m.e, m.f},
+        map_table[k] = map_columns{double2{m.a, m.d}, double2{m.b, m.c}, double2{m.e, m.f},
                                    plotted[(k + 1) & 7]};
     }
 }
@@ -73,9 +76,8 @@ void fill_map_table() {
 template <int mode, bool power_of_two_maps>
 inline const map_columns& take_step(map_divisor divisor, int* color, double2* point) {
     const map_columns& m = map_table[choose_map<power_of_two_maps>(mode, divisor, color)];
-    const double2 x = {(*point)[0], (*point)[0]};
-    const double2 y = {(*point)[1], (*point)[1]};
-    *point = (m.column_x * x + m.column_y * y) + m.shift;
+    const double2 swapped = __builtin_shufflevector(*point, *point, 1, 0);
+    *point = (m.diagonal * *point + m.cross * swapped) + m.shift;
     return m;
 }
 
