@@ -1,8 +1,9 @@
 // Why the loop looks the way it does: a step makes one or two rand() calls,
 // which take a lock each and set the pace. The latency of the step's own
 // arithmetic hides behind them, but its instructions and its mispredicted
-// branches do not: measured, each instruction more costs about a tenth of a
-// nanosecond, and a branch on the random colour or on a pixel costs far more.
+// branches do not: measured on the AMD EPYC it was tuned on, each
+// instruction more costs about a tenth of a nanosecond, and a branch on the
+// random colour or on a pixel far more.
 // So the loop keeps what it reads in locals, works on x and y in one
 // register, takes remainders without a division, tests the bounds with one
 // comparison per index and plots by table, with no branch that depends on
@@ -46,9 +47,9 @@ inline void plot_by_table(std::uint8_t* pixel, const std::uint8_t (*after)[256])
     pixel[2] = after[2][blue];
 }
 
-// Two doubles in one register: x and y of the point, or the same coefficient
-// of both coordinates of a map, so that one instruction does the work of
-// two. Each lane is rounded by itself, in the order of the scalar code.
+// Two doubles in one register: x and y of the point, or two coefficients of
+// a map, so that one instruction does the work of two. Each lane is rounded
+// by itself, exactly as the scalar code rounds.
 typedef double double2 __attribute__((vector_size(16)));
 
 // A map as (x', y') = (diagonal * (x, y) + cross * (y, x)) + shift, that is
