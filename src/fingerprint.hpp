@@ -57,12 +57,63 @@ inline void apply_random_map_plain(double* new_x, double* new_y, double x, doubl
     apply_map(maps[std::rand() % map_count], new_x, new_y, x, y);
 }
 
-// One step of the plotting pass: the map choice comes first, then the colour
-// rule, which in the mixed colouring takes a second rand() value.
-inline void apply_random_map(double* new_x, double* new_y, double x, double y) {
-    const int k = std::rand() % map_count;
-    if (color_mode == color_areas || (color_mode == color_mixed && std::rand() % 2 == 0)) {
-        current_color = k + 1;
+// The colour rule of the mixed colouring: an even draw gives the chosen map's
+// colour, an odd one keeps the colour. Kept to a plain choice of two values,
+// which g++ 12 turns into a conditional move: the parity is a coin toss,
+// which a branch would mispredict every other step.
+inline int mixed_color(int color, int k, int draw) {
+    return (draw & 1) == 0 ? k + 1 : color;
+}
+
+// map_count made ready for taking remainders by multiplication: the
+// remainder of a draw then takes two multiplications instead of a division,
+// which the plotting pass would wait for on every step. Exact for every
+// 32-bit draw and every count (Lemire, Kaser and Kurz, "Faster remainder by
+// direct computation", 2019).
+struct map_divisor {
+    std::uint64_t reciprocal; // 2^64 / count, rounded up (0 for a count of 1)
+    std::uint32_t count;
+};
+
+inline map_divisor divisor_of(int count) {
+    const std::uint32_t divisor = static_cast<std::uint32_t>(count);
+    return map_divisor{UINT64_MAX / divisor + 1, divisor};
+}
+
+// md5, sha256 and sha512 give 4, 8 and 16 maps: a count that is a power of
+// two takes its remainders with a mask, cheaper still.
+inline bool is_power_of_two(int count) {
+    return count > 0 && (count & (count - 1)) == 0;
+}
+
+// draw % divisor.count, for a draw of rand(), which is never negative;
+// power_of_two promises that the count is one.
+template <bool power_of_two = false> inline int remainder_of(int draw, map_divisor divisor) {
+    if (power_of_two) {
+        return draw & static_cast<int>(divisor.count - 1);
     }
+    const std::uint64_t fraction = divisor.reciprocal * static_cast<std::uint32_t>(draw);
+    return static_cast<int>(static_cast<unsigned __int128>(fraction) * divisor.count >> 64);
+}
+
+// Chooses the map of one plotting step and applies the colour rule of `mode`
+// to *color: the map's draw comes first, then, in the mixed colouring, the
+// colour's. The plotting pass passes its own copies of the settings and of
+// the colour, which it need not read back from memory after every rand().
+template <bool power_of_two = false>
+inline int choose_map(int mode, map_divisor divisor, int* color) {
+    const int k = remainder_of<power_of_two>(std::rand(), divisor);
+    if (mode == color_areas) {
+        *color = k + 1;
+    } else if (mode == color_mixed) {
+        *color = mixed_color(*color, k, std::rand());
+    }
+    return k;
+}
+
+// One step of the plotting pass: the map choice with its colour rule, then
+// the map.
+inline void apply_random_map(double* new_x, double* new_y, double x, double y) {
+    const int k = choose_map(color_mode, divisor_of(map_count), &current_color);
     apply_map(maps[k], new_x, new_y, x, y);
 }

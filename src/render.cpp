@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "fingerprint.hpp"
+#include "plotting_loop.hpp"
 
 std::uint8_t image[max_resolution][image_stride];
 
@@ -55,8 +56,7 @@ void clear_image() {
     }
 }
 
-void plot_point(int row, int column) {
-    std::uint8_t* pixel = &image[row][3 * column];
+void plot_pixel(std::uint8_t* pixel, int color) {
     // Not reduced: outside 0-255 it is never reached. 64 bits, because for
     // the lowest backgrounds 255 - background is past the int range.
     const std::int64_t ink = 255 - std::int64_t{background};
@@ -65,22 +65,14 @@ void plot_point(int row, int column) {
         return;
     }
     for (int channel = 0; channel < 3; ++channel) {
-        if ((current_color >> channel & 1) && pixel[channel] != ink) {
+        if ((color >> channel & 1) && pixel[channel] != ink) {
             pixel[channel] += background == 255 ? -1 : 1; // wraps in 8 bits
         }
     }
 }
 
-// The index of the pixel that a coordinate, already scaled to the picture,
-// falls in; -1 when it falls outside. Truncation toward zero sends
-// (-1, 0) to 0, so testing the double against (-1, R) before the conversion
-// is the same as converting first and testing 0 <= index < R, and it keeps
-// NaN, infinities and values beyond the int range away from the conversion.
-static int pixel_index(double scaled) {
-    if (scaled > -1.0 && scaled < resolution) {
-        return static_cast<int>(scaled);
-    }
-    return -1;
+void plot_point(int row, int column) {
+    plot_pixel(&image[row][3 * column], current_color);
 }
 
 void render() {
@@ -93,25 +85,5 @@ void render() {
     double center_x, center_y, scale;
     frame_attractor(&center_x, &center_y, &scale);
     clear_image();
-
-    const int warm_up_steps = 50 * resolution;
-    // 64 bits: intensities above 2147 at the largest size still run in full.
-    const std::int64_t all_steps = static_cast<std::int64_t>(intensity) * resolution * resolution;
-    const double size = resolution;
-    double x = 1.0;
-    double y = 2.0;
-    std::int64_t i = 0;
-    for (; i < warm_up_steps; ++i) {
-        apply_random_map(&x, &y, x, y);
-    }
-    for (; i < all_steps; ++i) {
-        apply_random_map(&x, &y, x, y);
-        if (i > warm_up_steps) {
-            const int row = pixel_index(((x - center_x) * scale + 0.5) * size);
-            const int column = pixel_index(((y - center_y) * scale + 0.5) * size);
-            if (row >= 0 && column >= 0) {
-                plot_point(row, column);
-            }
-        }
-    }
+    play_plotting_steps(center_x, center_y, scale);
 }

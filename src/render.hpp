@@ -24,7 +24,13 @@ void frame_attractor(double* center_x, double* center_y, double* scale);
 // Sets the used part of every used row to the low byte of the background.
 void clear_image();
 
-// Draws one point at (row, column) under the run's colouring.
+// Plots a point of colour `color` on the pixel's three bytes under the run's
+// colouring: each channel that the colour's three low bits select moves one
+// step towards the ink value 255 - background, wrapping in 8 bits, and stops
+// there; the gray colouring paints the ink's low byte.
+void plot_pixel(std::uint8_t* pixel, int color);
+
+// Draws one point at (row, column) in the colour current_color.
 void plot_point(int row, int column);
 
 // Frames the attractor, clears the picture and plots the chaos game into it.

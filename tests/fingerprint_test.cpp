@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <unistd.h>
 
@@ -242,6 +243,44 @@ TEST_F(RandomStep, PlainStepDrawsOnceAndNeverColours) {
         EXPECT_EQ(rand_calls(), 1) << mode;
         EXPECT_EQ(x, 1) << mode;
         EXPECT_EQ(current_color, 0) << mode;
+    }
+}
+
+// The remainder that chooses a map, without a division: it must equal the
+// plain remainder for every map count and every draw that rand() can give,
+// the largest draws included, where an approximate reciprocal would slip.
+TEST(MapRemainder, EqualsThePlainRemainder) {
+    const int draws[] = {0,  1,   2,     3,     5,       7,       15,         16,
+                         17, 255, 65535, 65536, 1000003, 1 << 30, 2147483646, 2147483647};
+    for (int count = 1; count <= max_maps; ++count) {
+        const map_divisor divisor = divisor_of(count);
+        for (int draw : draws) {
+            for (int near : {draw, draw - count, draw / count * count, draw / count * count - 1}) {
+                if (near < 0) {
+                    continue;
+                }
+                EXPECT_EQ(remainder_of(near, divisor), near % count) << near << " % " << count;
+                if (is_power_of_two(count)) {
+                    EXPECT_EQ(remainder_of<true>(near, divisor), near % count)
+                        << near << " & " << count - 1;
+                }
+            }
+        }
+    }
+}
+
+TEST(MapRemainder, PowersOfTwoAreTheCountsOfMd5Sha256AndSha512) {
+    for (auto [count, power] : {std::pair{1, true},
+                                {2, true},
+                                {3, false},
+                                {4, true},
+                                {5, false},
+                                {8, true},
+                                {12, false},
+                                {16, true},
+                                {0, false},
+                                {-4, false}}) {
+        EXPECT_EQ(is_power_of_two(count), power) << count;
     }
 }
 

@@ -1,11 +1,14 @@
 // The framing pass, the plotting pass and the channel arithmetic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "fingerprint.hpp"
+#include "plotting_loop.hpp"
 #include "render.hpp"
 #include "scripted_rand.hpp"
 
@@ -262,5 +265,168 @@ TEST_F(Render, ColourBitsSelectTheChannels) {
         EXPECT_EQ(channel_after(1, 2), c.blue) << c.color;
     }
 }
+
+// The edges of the pixel test: a scaled coordinate is drawn when it lies in
+// (-1, R), at the index it truncates to; everything else, however far, and
+// NaN, is not drawn.
+TEST(PixelOf, DrawsExactlyTheValuesFromMinusOneToR) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct {
+        double scaled;
+        int size;
+        int index; // -1: not drawn
+    } cases[] = {
+        {0.0, 300, 0},
+        {-0.5, 300, 0},
+        {std::nextafter(-1.0, 0.0), 300, 0},
+        {-1.0, 300, -1},
+        {-1.5, 300, -1},
+        {299.999, 300, 299},
+        {std::nextafter(300.0, 0.0), 300, 299},
+        {300.0, 300, -1},
+        {1000.5, 1000, -1},
+        {999.5, 1000, 999},
+        {0.999, 1, 0},
+        {1.0, 1, -1},
+        {2147483647.0, 1000, -1},
+        {2147483648.0, 1000, -1},
+        {-2147483648.0, 1000, -1},
+        {-2147483649.0, 1000, -1},
+        {4294967296.5, 1000, -1}, // would wrap to 0 in 32 bits
+        {1e300, 1000, -1},
+        {-1e300, 1000, -1},
+        {inf, 1000, -1},
+        {-inf, 1000, -1},
+        {nan, 1000, -1},
+    };
+    for (const auto& c : cases) {
+        // the same value in either coordinate, the other one well inside
+        for (bool as_row : {true, false}) {
+            int row = -7, column = -7;
+            const bool drawn = as_row ? pixel_of(c.scaled, 0.5, c.size, &row, &column)
+                                      : pixel_of(0.5, c.scaled, c.size, &row, &column);
+            EXPECT_EQ(drawn, c.index >= 0) << c.scaled << " of " << c.size << " row " << as_row;
+            if (drawn && c.index >= 0) {
+                EXPECT_EQ(as_row ? row : column, c.index) << c.scaled;
+                EXPECT_EQ(as_row ? column : row, 0) << c.scaled;
+            }
+        }
+    }
+}
+
+// The plotting pass composed of the step functions, as its definition reads:
+// apply_random_map for every step, then, for every drawn step, the pixel
+// test on the doubles and plot_point. The fast loop must leave the same
+// bytes, the same colour and the same number of draws.
+void render_step_by_step() {
+    double center_x, center_y, scale;
+    frame_attractor(&center_x, &center_y, &scale);
+    clear_image();
+    const long warm_up = 50L * resolution;
+    const long all = static_cast<long>(intensity) * resolution * resolution;
+    double x = 1.0, y = 2.0;
+    for (long i = 0; i < std::max(warm_up, all); ++i) {
+        apply_random_map(&x, &y, x, y);
+        if (i > warm_up) {
+            const double u = ((x - center_x) * scale + 0.5) * resolution;
+            const double v = ((y - center_y) * scale + 0.5) * resolution;
+            if (u > -1.0 && u < resolution && v > -1.0 && v < resolution) {
+                plot_point(static_cast<int>(u), static_cast<int>(v));
+            }
+        }
+    }
+}
+
+struct drawn_run {
+    std::vector<std::uint8_t> image;
+    int color;
+    long draws;
+};
+
+// Runs one way of drawing on a buffer full of 0x5A, so that bytes outside
+// the picture must stay untouched too.
+drawn_run draw_with(void (*draw)(), unsigned seed) {
+    std::memset(image, 0x5A, sizeof image);
+    current_color = 0;
+    reset_rand();
+    std::srand(seed);
+    draw();
+    const std::uint8_t* bytes = &image[0][0];
+    return drawn_run{std::vector<std::uint8_t>(bytes, bytes + sizeof image), current_color,
+                     rand_calls()};
+}
+
+void expect_same_drawing(unsigned seed) {
+    const drawn_run fast = draw_with(render, seed);
+    const drawn_run step_by_step = draw_with(render_step_by_step, seed);
+    EXPECT_EQ(fast.draws, step_by_step.draws);
+    EXPECT_EQ(fast.color, step_by_step.color);
+    const auto [differs, _] =
+        std::mismatch(fast.image.begin(), fast.image.end(), step_by_step.image.begin());
+    EXPECT_TRUE(differs == fast.image.end())
+        << "first differing byte: row " << (differs - fast.image.begin()) / image_stride
+        << ", byte " << (differs - fast.image.begin()) % image_stride;
+}
+
+struct fast_case {
+    const char* checksum; // 8 characters per map
+    int map_count, resolution, intensity, background, color_mode;
+};
+
+class FastLoop : public Render, public testing::WithParamInterface<fast_case> {};
+
+TEST_P(FastLoop, DrawsWhatTheStepsDraw) {
+    const fast_case& c = GetParam();
+    map_count = c.map_count;
+    for (int i = 0; i < map_count; ++i) {
+        digit_groups[i] = decode_group(reinterpret_cast<const unsigned char*>(c.checksum) + 8 * i);
+    }
+    build_maps();
+    resolution = c.resolution;
+    intensity = c.intensity;
+    background = c.background;
+    color_mode = c.color_mode;
+    expect_same_drawing(1700000000);
+}
+
+const char md5[] = "d41d8cd98f00b204e9800998ecf8427e";
+const char sha1_line[] = "da39a3ee5e6b4b0d3255bfef95601890afd80709  some-file.bin";
+const char sha512[] = "cf83e1357eefb8bdf1542850d66d8007d620e4050b5715dc83f4a921d36ce9ce"
+                      "47d0d13c5d85f2b0ff8318d2877eec2f63b931bd47417a81a538327af927da3e";
+// fff00000 stretches by about 1.56 at every application: points run far
+// out of the frame, some to infinity and NaN
+const char escaping[] = "fff00000fff00000ffffffff01234567";
+
+INSTANTIATE_TEST_SUITE_P(
+    Backgrounds, FastLoop, testing::ValuesIn([] {
+        std::vector<fast_case> cases;
+        // the last two: 255 - background leaves the int range
+        for (int b : {0, 255, 200, 127, 256, -1, -2147483647 - 1, -2147483393}) {
+            for (int mode : {color_gray, color_mixed, color_areas}) {
+                cases.push_back(fast_case{md5, 4, 40, 30, b, mode});
+            }
+        }
+        return cases;
+    }()));
+
+INSTANTIATE_TEST_SUITE_P(
+    MapCountsAndSizes, FastLoop,
+    testing::Values(
+        // 16 maps: colours 8 and 16 select no channel, 9 to 15 wrap to 1 to 7
+        fast_case{sha512, 16, 30, 30, 0, color_mixed},
+        fast_case{sha512, 16, 30, 30, 200, color_areas},
+        // counts that are no power of two take the remainder by multiplication
+        fast_case{sha1_line, 5, 30, 30, 0, color_areas},
+        fast_case{sha1_line, 5, 30, 30, 255, color_mixed},
+        fast_case{md5, 3, 25, 40, 100, color_areas}, fast_case{sha512, 15, 20, 30, -1, color_mixed},
+        fast_case{md5, 1, 20, 30, 0, color_mixed}, fast_case{md5, 2, 20, 30, 0, color_gray},
+        // the smallest pictures: one pixel (drawn from intensity 52 on) and 2 x 2
+        fast_case{md5, 4, 1, 60, 0, color_areas}, fast_case{md5, 4, 2, 400, 0, color_mixed},
+        // the largest: the last row and column of the buffer
+        fast_case{md5, 4, 1000, 1, 0, color_areas},
+        // points outside the frame, far beyond the int range, infinite and NaN
+        fast_case{escaping, 4, 50, 30, 0, color_mixed},
+        fast_case{escaping, 4, 50, 30, 0, color_gray}));
 
 } // namespace
