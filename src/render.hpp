@@ -9,8 +9,10 @@
 inline constexpr int image_stride = 3 * max_resolution; // bytes from one row to the next
 
 // Rows of red, green and blue bytes; a run uses the top-left
-// resolution x resolution pixels. The x coordinate selects the row.
-extern std::uint8_t image[max_resolution][image_stride];
+// resolution x resolution pixels. The x coordinate selects the row. The row
+// after the last is spare: the plotting loop reads and writes four bytes at
+// a pixel, and leaves the fourth as it was.
+extern std::uint8_t image[max_resolution + 1][image_stride];
 
 // Centre and scale of the box around the given bounds, its larger side
 // widened by 5 % and brought to length 1.
@@ -32,6 +34,12 @@ void plot_pixel(std::uint8_t* pixel, int color);
 
 // Draws one point at (row, column) in the colour current_color.
 void plot_point(int row, int column);
+
+// The pixel that a point falls in, given its two coordinates scaled to the
+// picture (R times its place in the unit square): true, with the row and
+// the column, for values in (-1, R), which truncate toward zero to 0 ... R-1;
+// false for any other value, NaN and infinities included.
+bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* column);
 
 // Frames the attractor, clears the picture and plots the chaos game into it.
 void render();

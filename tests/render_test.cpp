@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "fingerprint.hpp"
-#include "plotting_loop.hpp"
 #include "render.hpp"
 #include "scripted_rand.hpp"
 
@@ -423,6 +422,10 @@ INSTANTIATE_TEST_SUITE_P(
         fast_case{md5, 1, 20, 30, 0, color_mixed}, fast_case{md5, 2, 20, 30, 0, color_gray},
         // the smallest pictures: one pixel (drawn from intensity 52 on) and 2 x 2
         fast_case{md5, 4, 1, 60, 0, color_areas}, fast_case{md5, 4, 2, 400, 0, color_mixed},
+        // thousands of plots per pixel: counts that stop, and counts that wrap many times
+        fast_case{md5, 4, 8, 2000, 0, color_areas}, fast_case{md5, 4, 8, 2000, 100, color_mixed},
+        fast_case{md5, 4, 8, 2000, 255, color_mixed}, fast_case{md5, 4, 8, 2000, -1, color_areas},
+        fast_case{sha512, 16, 8, 2000, 200, color_areas},
         // the largest: the last row and column of the buffer
         fast_case{md5, 4, 1000, 1, 0, color_areas},
         // points outside the frame, far beyond the int range, infinite and NaN
