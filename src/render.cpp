@@ -287,7 +287,7 @@ void play(double center_x, double center_y, double scale) {
 template <int mode, bool power_of_two_maps>
 void play_counting(double center_x, double center_y, double scale) {
     prepare_counting();
-    fill_used_area(counting.first_count);
+    fill_used_area(counting.first_count); // the counts' clear: each stands for the background
     if (counting.saturates) {
         play<mode, power_of_two_maps, true>(center_x, center_y, scale);
     } else {
@@ -299,6 +299,7 @@ void play_counting(double center_x, double center_y, double scale) {
 template <bool power_of_two_maps>
 void play_in_run_colouring(double center_x, double center_y, double scale) {
     if (color_mode == color_gray) {
+        clear_image();
         play<color_gray, power_of_two_maps, false>(center_x, center_y, scale);
     } else if (color_mode == color_mixed) {
         play_counting<color_mixed, power_of_two_maps>(center_x, center_y, scale);
@@ -322,7 +323,6 @@ void render() {
 
     double center_x, center_y, scale;
     frame_attractor(&center_x, &center_y, &scale);
-    clear_image();
     fill_map_table();
     if (is_power_of_two(map_count)) {
         play_in_run_colouring<true>(center_x, center_y, scale);
