@@ -1,8 +1,7 @@
 // Arbitrary checksum bytes through the whole drawing: digit groups, maps, the
 // framing pass and the plotting pass, at a small size and with settings taken
-// from the input. The frame buffer is a fixed table, so a stray write inside
-// it escapes AddressSanitizer: every byte outside the used R x R area is
-// checked to keep the value it had.
+// from the input. The plotting loop's picture must be the one that the plain
+// step functions draw, byte for byte, with as many draws.
 //
 // Input: 12 bytes of settings (missing ones count as 0), then what standard
 // input holds.
@@ -11,140 +10,103 @@
 //   byte 2      intensity, -63 to 63
 //   byte 3      number of maps, 1 to 16
 //   bytes 4-7   background, any int
-//   bytes 8-11  seed of rand()
+//   bytes 8-11  seed
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "fingerprint.hpp"
-#include "render.hpp"
+#include "plotting.hpp"
+#include "random_stream.hpp"
+#include "step_by_step.hpp"
 
 namespace {
 
 constexpr std::size_t header_size = 12;
-constexpr std::uint8_t untouched = 0xA5; // what the buffer holds outside the used area
 
-void check(bool condition, const char* what) {
+void check(bool condition, const settings& run, const char* what) {
     if (!condition) {
-        std::fprintf(stderr,
-                     "resolution %d, colouring %d, intensity %d, %d maps, background %d: %s\n",
-                     resolution, color_mode, intensity, map_count, background, what);
+        std::fprintf(
+            stderr, "resolution %d, colouring %d, intensity %d, %d maps, background %d: %s\n",
+            run.resolution, run.color_mode, run.intensity, run.map_count, run.background, what);
         std::abort();
     }
 }
 
-bool all_bytes_are(const std::uint8_t* bytes, std::size_t count, std::uint8_t value) {
-    return count == 0 || (bytes[0] == value && std::memcmp(bytes, bytes + 1, count - 1) == 0);
+settings settings_of(const std::uint8_t header[header_size]) {
+    settings run;
+    run.resolution = header[0] % 35 - 2;
+    run.color_mode = header[1] % 3;
+    run.intensity = static_cast<std::int8_t>(header[2]) % 64;
+    run.map_count = header[3] % max_maps + 1;
+    std::memcpy(&run.background, header + 4, sizeof run.background);
+    return run;
 }
 
-int used_side() {
-    return resolution > 0 ? resolution : 0;
+// read_checksum on the given bytes as its input; tells how many it took.
+std::vector<digit_group> read_checksum_from(const std::uint8_t* bytes, std::size_t size,
+                                            int map_count, long* taken) {
+    std::FILE* input = fmemopen(const_cast<std::uint8_t*>(bytes), size, "rb");
+    if (input == nullptr) {
+        std::abort();
+    }
+    std::vector<digit_group> groups = read_checksum(input, map_count);
+    *taken = std::ftell(input);
+    std::fclose(input);
+    return groups;
 }
 
-// Rows past the used ones, and the tail of every used row.
-bool outside_is_untouched() {
-    const int side = used_side();
-    for (int row = 0; row < side; ++row) {
-        if (!all_bytes_are(&image[row][3 * side], image_stride - 3 * side, untouched)) {
+// Gray pixels have three equal bytes, each the background or the ink.
+bool is_gray_picture(const picture& drawn, int background) {
+    const std::uint8_t fill = static_cast<std::uint8_t>(background);
+    const std::uint8_t ink = static_cast<std::uint8_t>(255 - (background & 0xFF));
+    for (std::size_t i = 0; i + 3 < drawn.image.size(); i += 3) {
+        const std::uint8_t* pixel = &drawn.image[i];
+        if (pixel[0] != pixel[1] || pixel[1] != pixel[2] || (pixel[0] != fill && pixel[0] != ink)) {
             return false;
         }
     }
-    const std::size_t rows_left = static_cast<std::size_t>(max_resolution - side);
-    return all_bytes_are(&image[side][0], rows_left * image_stride, untouched);
-}
-
-// Whether every byte of the used area is one of two values.
-bool used_area_holds_only(std::uint8_t first, std::uint8_t second) {
-    for (int row = 0; row < used_side(); ++row) {
-        for (int byte = 0; byte < 3 * used_side(); ++byte) {
-            if (image[row][byte] != first && image[row][byte] != second) {
-                return false;
-            }
-        }
-    }
     return true;
-}
-
-// Gray pixels have three equal bytes.
-bool pixels_are_gray() {
-    for (int row = 0; row < used_side(); ++row) {
-        for (int column = 0; column < used_side(); ++column) {
-            const std::uint8_t* pixel = &image[row][3 * column];
-            if (pixel[0] != pixel[1] || pixel[1] != pixel[2]) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-void take_settings(const std::uint8_t header[header_size]) {
-    resolution = header[0] % 35 - 2;
-    color_mode = header[1] % 3;
-    intensity = static_cast<std::int8_t>(header[2]) % 64;
-    map_count = header[3] % max_maps + 1;
-    std::memcpy(&background, header + 4, sizeof background);
-    unsigned seed;
-    std::memcpy(&seed, header + 8, sizeof seed);
-    std::srand(seed);
-    current_color = 0;
-}
-
-// read_checksum on the given bytes as standard input; returns how many it took.
-long read_checksum_from(const std::uint8_t* bytes, std::size_t size) {
-    FILE* const real_stdin = stdin;
-    FILE* input = fmemopen(const_cast<std::uint8_t*>(bytes), size, "rb");
-    check(input != nullptr, "fmemopen failed");
-    stdin = input;
-    read_checksum();
-    stdin = real_stdin;
-    const long taken = std::ftell(input);
-    std::fclose(input);
-    return taken;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static bool first_run = true;
-    if (first_run) {
-        std::memset(image, untouched, sizeof image);
-        first_run = false;
-    }
     std::uint8_t header[header_size] = {};
     const std::size_t header_bytes = size < header_size ? size : header_size;
     std::memcpy(header, data, header_bytes);
-    take_settings(header);
+    const settings run = settings_of(header);
+    unsigned seed;
+    std::memcpy(&seed, header + 8, sizeof seed);
 
     const std::size_t input_size = size - header_bytes;
-    const long taken = read_checksum_from(data + header_bytes, input_size);
-    const std::size_t wanted = 8 * static_cast<std::size_t>(map_count);
-    check(taken == static_cast<long>(input_size < wanted ? input_size : wanted),
+    long taken = 0;
+    const std::vector<digit_group> groups =
+        read_checksum_from(data + header_bytes, input_size, run.map_count, &taken);
+    const std::size_t wanted = 8 * static_cast<std::size_t>(run.map_count);
+    check(taken == static_cast<long>(input_size < wanted ? input_size : wanted), run,
           "the reader took other than 8 bytes per map");
-    for (int i = 0; i < map_count; ++i) {
-        const digit_group& g = digit_groups[i];
-        check(g.d0 < 64 && g.d1 < 64 && g.d2 < 64 && g.d3 < 64 && g.d4 < 16 && g.d5 < 16,
+    check(groups.size() == static_cast<std::size_t>(run.map_count), run, "one group per map");
+    for (const digit_group& g : groups) {
+        check(g.d0 < 64 && g.d1 < 64 && g.d2 < 64 && g.d3 < 64 && g.d4 < 16 && g.d5 < 16, run,
               "a digit group field is wider than its bits");
     }
-    build_maps();
-    render();
+    const std::vector<affine_map> maps = build_maps(groups);
 
-    check(outside_is_untouched(), "a byte outside the used area changed");
-    const std::uint8_t fill = static_cast<std::uint8_t>(background);
-    // 32 bits suffice here: the size and intensity are small.
-    const bool nothing_plotted = intensity * resolution * resolution <= 50 * resolution + 1;
-    if (nothing_plotted) {
-        check(used_area_holds_only(fill, fill), "a picture without plots is not background");
-    }
-    if (color_mode == color_gray) {
-        const std::uint8_t ink = static_cast<std::uint8_t>(255 - (background & 0xFF));
-        check(used_area_holds_only(fill, ink), "gray holds a value other than background or ink");
-        check(pixels_are_gray(), "a gray pixel has unequal bytes");
-    }
-
-    for (int row = 0; row < used_side(); ++row) {
-        std::memset(image[row], untouched, 3 * static_cast<std::size_t>(used_side()));
+    random_stream fast_draws(seed), step_draws(seed);
+    const picture fast = render(run, maps, fast_draws);
+    const picture reference = render_step_by_step(run, maps, step_draws);
+    check(fast_draws() == step_draws(), run, "the plotting loop made another number of draws");
+    check(fast.resolution == run.resolution, run, "a picture of another size");
+    const std::size_t side = run.resolution > 0 ? static_cast<std::size_t>(run.resolution) : 0;
+    check(fast.image.size() == (side > 0 ? 3 * side * side + 1 : 0), run, "the picture's bytes");
+    check(reference.image.size() == fast.image.size() &&
+              (fast.image.empty() ||
+               std::memcmp(fast.image.data(), reference.image.data(), 3 * side * side) == 0),
+          run, "the plotting loop drew another picture than the steps");
+    if (run.color_mode == color_gray) {
+        check(is_gray_picture(fast, run.background), run, "a gray pixel that is not gray");
     }
     return 0;
 }

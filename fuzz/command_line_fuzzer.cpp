@@ -47,6 +47,7 @@ struct outcome {
     int status;  // -1 when the parser returned
     bool closed; // whether the parser closed standard output
     std::string out, err;
+    settings run; // when the parser returned
 };
 
 void check(bool condition, const char* what, const outcome& o) {
@@ -57,15 +58,16 @@ void check(bool condition, const char* what, const outcome& o) {
     }
 }
 
-// Returns true when the parser ended the run through exit().
-bool parse(int argc, char** argv) {
+// Returns true when the parser ended the run through exit(); otherwise the
+// settings it made are in *run.
+bool parse(int argc, char** argv, settings* run) {
     std::jmp_buf target;
     if (setjmp(target) != 0) {
         exit_target = nullptr;
         return true;
     }
     exit_target = &target;
-    parse_options(argc, argv);
+    *run = parse_options(argc, argv);
     exit_target = nullptr;
     return false;
 }
@@ -87,11 +89,8 @@ outcome run_parser(std::vector<std::string>& args) {
     stdout = captured_stdout;
     stderr = captured_stderr;
 
-    // Zero at the start of a process, as the parser expects of them.
-    flip_bgr = 0;
-    transparent = 0;
     outcome o{};
-    o.exited = parse(static_cast<int>(argv.size() - 1), argv.data());
+    o.exited = parse(static_cast<int>(argv.size() - 1), argv.data(), &o.run);
     o.status = o.exited ? exit_status : -1;
     o.closed = stdout_closed;
 
@@ -133,16 +132,23 @@ void check_settings(const outcome& o) {
         take_notice(
             err, " checksumlength is too small.  Assuming ", [](long l) { return l < 8; }, 32);
     check(err.empty(), "standard error holds more than the clamp notices", o);
-    check(!clamped_resolution || resolution == max_resolution, "resolution clamped elsewhere", o);
-    check(!(long_checksum || short_checksum) || checksum_length == 32, "length clamped elsewhere",
+    const settings& run = o.run;
+    check(!clamped_resolution || run.resolution == max_resolution, "resolution clamped elsewhere",
           o);
-    check(resolution <= max_resolution, "resolution past the frame buffer", o);
-    check(checksum_length >= 8 && checksum_length <= max_checksum_length, "checksum length", o);
-    check(map_count == checksum_length / 8 && map_count >= 1 && map_count <= max_maps,
-          "map count past the map table", o);
-    check(color_mode == color_gray || color_mode == color_mixed || color_mode == color_areas,
+    check(!(long_checksum || short_checksum) || run.checksum_length == 32,
+          "length clamped elsewhere", o);
+    check(run.resolution <= max_resolution, "resolution past the largest picture", o);
+    check(run.checksum_length >= 8 && run.checksum_length <= max_checksum_length, "checksum length",
+          o);
+    check(run.map_count == run.checksum_length / 8 && run.map_count >= 1 &&
+              run.map_count <= max_maps,
+          "map count out of range", o);
+    check(run.color_mode == color_gray || run.color_mode == color_mixed ||
+              run.color_mode == color_areas,
           "unknown colouring", o);
-    check((flip_bgr == 0 || flip_bgr == 1) && (transparent == 0 || transparent == 1), "flags", o);
+    check((run.flip_bgr == 0 || run.flip_bgr == 1) &&
+              (run.transparent == 0 || run.transparent == 1),
+          "flags", o);
 }
 
 } // namespace

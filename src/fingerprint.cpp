@@ -1,11 +1,5 @@
 #include "fingerprint.hpp"
 
-#include <cstdio>
-
-digit_group digit_groups[max_maps];
-affine_map maps[max_maps];
-int current_color;
-
 int hex_nibble(unsigned char byte) {
     if (byte >= '0' && byte <= '9') {
         return byte - '0';
@@ -31,25 +25,26 @@ digit_group decode_group(const unsigned char characters[8]) {
     };
 }
 
-void read_checksum() {
+std::vector<digit_group> read_checksum(std::FILE* input, int map_count) {
+    std::vector<digit_group> digit_groups;
     for (int i = 0; i < map_count; ++i) {
         // Read byte by byte counted, so that what a short read did deliver is
         // well defined; what it did not deliver stays 0, like end of input.
         unsigned char characters[8] = {};
-        std::fread(characters, 1, sizeof characters, stdin);
-        digit_groups[i] = decode_group(characters);
+        std::fread(characters, 1, sizeof characters, input);
+        digit_groups.push_back(decode_group(characters));
     }
+    return digit_groups;
 }
 
-void set_map(int index, double scale_x, double scale_y, double shear_y, double shear_x,
+void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,
              double shift_x, double shift_y) {
-    affine_map& map = maps[index];
-    map.a = (shear_y * shear_x + 1) * scale_x;
-    map.b = shear_x * scale_x;
-    map.c = scale_y * shear_y;
-    map.d = scale_y;
-    map.e = shift_x;
-    map.f = shift_y;
+    map->a = (shear_y * shear_x + 1) * scale_x;
+    map->b = shear_x * scale_x;
+    map->c = scale_y * shear_y;
+    map->d = scale_y;
+    map->e = shift_x;
+    map->f = shift_y;
 }
 
 // The product with 0.3 first, then the exact division, then the sum: another
@@ -58,10 +53,12 @@ static double scale_of(int digit) {
     return digit * 0.3 / 64 + 0.3;
 }
 
-void build_maps() {
-    for (int i = 0; i < map_count; ++i) {
+std::vector<affine_map> build_maps(const std::vector<digit_group>& digit_groups) {
+    std::vector<affine_map> maps(digit_groups.size());
+    for (std::size_t i = 0; i < digit_groups.size(); ++i) {
         const digit_group& g = digit_groups[i];
-        set_map(i, scale_of(g.d0), scale_of(g.d1), g.d2 / 32.0 - 1, g.d3 / 32.0 - 1,
+        set_map(&maps[i], scale_of(g.d0), scale_of(g.d1), g.d2 / 32.0 - 1, g.d3 / 32.0 - 1,
                 g.d4 / 32.0 - 0.25, g.d5 / 32.0 - 0.25);
     }
+    return maps;
 }

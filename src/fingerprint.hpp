@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
+#include <cstdio>
+#include <vector>
 
 #include "settings.hpp"
 
@@ -22,13 +23,6 @@ struct affine_map {
     double a, b, c, d, e, f;
 };
 
-extern digit_group digit_groups[max_maps];
-extern affine_map maps[max_maps];
-
-// 1 + the index of the map that last won the colour choice; 0 before any.
-// Its three low bits select red (1), green (2) and blue (4) for the plotter.
-extern int current_color;
-
 // Decodes one character of the checksum: 0-9, a-f and A-F are their values,
 // every other byte is 0 and still takes its place.
 int hex_nibble(unsigned char byte);
@@ -36,14 +30,15 @@ int hex_nibble(unsigned char byte);
 // Packs the eight characters of one group into its six fields.
 digit_group decode_group(const unsigned char characters[8]);
 
-// Reads map_count groups of 8 bytes from standard input into digit_groups.
-void read_checksum();
+// Reads map_count groups of 8 bytes from `input`, and not a byte more.
+// Characters that do not arrive before the end of input count as 0.
+std::vector<digit_group> read_checksum(std::FILE* input, int map_count);
 
-void set_map(int index, double scale_x, double scale_y, double shear_y, double shear_x,
+void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,
              double shift_x, double shift_y);
 
-// Turns entry i of digit_groups into entry i of maps, for every map in use.
-void build_maps();
+// One map per digit group, in order.
+std::vector<affine_map> build_maps(const std::vector<digit_group>& digit_groups);
 
 // Each product rounded by itself, then the sum, then the shift: the build
 // turns off contraction, so no fused multiply-add changes a bit of this.
@@ -52,16 +47,22 @@ inline void apply_map(const affine_map& map, double* new_x, double* new_y, doubl
     *new_y = (map.c * x + map.d * y) + map.f;
 }
 
-// One step of the framing pass: one rand() value chooses the map.
-inline void apply_random_map_plain(double* new_x, double* new_y, double x, double y) {
-    apply_map(maps[std::rand() % map_count], new_x, new_y, x, y);
+// The random steps draw from a draw source: the run's random_stream, or in
+// tests anything else that gives draws from 0 to 2^31 - 1 when called.
+
+// One step of the framing pass: one draw chooses the map.
+template <typename draw_source>
+void apply_random_map_plain(const std::vector<affine_map>& maps, draw_source& draws, double* new_x,
+                            double* new_y, double x, double y) {
+    const std::uint32_t draw = draws();
+    apply_map(maps[draw % maps.size()], new_x, new_y, x, y);
 }
 
 // The colour rule of the mixed colouring: an even draw gives the chosen map's
 // colour, an odd one keeps the colour. Kept to a plain choice of two values,
 // which g++ 12 turns into a conditional move: the parity is a coin toss,
 // which a branch would mispredict every other step.
-inline int mixed_color(int color, int k, int draw) {
+inline int mixed_color(int color, int k, std::uint32_t draw) {
     return (draw & 1) == 0 ? k + 1 : color;
 }
 
@@ -86,34 +87,38 @@ inline bool is_power_of_two(int count) {
     return count > 0 && (count & (count - 1)) == 0;
 }
 
-// draw % divisor.count, for a draw of rand(), which is never negative;
-// power_of_two promises that the count is one.
-template <bool power_of_two = false> inline int remainder_of(int draw, map_divisor divisor) {
+// draw % divisor.count; power_of_two promises that the count is one.
+template <bool power_of_two = false>
+inline int remainder_of(std::uint32_t draw, map_divisor divisor) {
     if (power_of_two) {
-        return draw & static_cast<int>(divisor.count - 1);
+        return static_cast<int>(draw & (divisor.count - 1));
     }
-    const std::uint64_t fraction = divisor.reciprocal * static_cast<std::uint32_t>(draw);
+    const std::uint64_t fraction = divisor.reciprocal * draw;
     return static_cast<int>(static_cast<unsigned __int128>(fraction) * divisor.count >> 64);
 }
 
 // Chooses the map of one plotting step and applies the colour rule of `mode`
 // to *color: the map's draw comes first, then, in the mixed colouring, the
-// colour's. The plotting pass passes its own copies of the settings and of
-// the colour, which it need not read back from memory after every rand().
-template <bool power_of_two = false>
-inline int choose_map(int mode, map_divisor divisor, int* color) {
-    const int k = remainder_of<power_of_two>(std::rand(), divisor);
+// colour's.
+template <bool power_of_two = false, typename draw_source>
+inline int choose_map(int mode, map_divisor divisor, draw_source& draws, int* color) {
+    const int k = remainder_of<power_of_two>(draws(), divisor);
     if (mode == color_areas) {
         *color = k + 1;
     } else if (mode == color_mixed) {
-        *color = mixed_color(*color, k, std::rand());
+        *color = mixed_color(*color, k, draws());
     }
     return k;
 }
 
 // One step of the plotting pass: the map choice with its colour rule, then
-// the map.
-inline void apply_random_map(double* new_x, double* new_y, double x, double y) {
-    const int k = choose_map(color_mode, divisor_of(map_count), &current_color);
+// the map. `current_color` is 1 + the index of the map that last won the
+// colour choice, 0 before any; its three low bits select red (1), green (2)
+// and blue (4) for the plotter.
+template <typename draw_source>
+void apply_random_map(const std::vector<affine_map>& maps, int color_mode, draw_source& draws,
+                      int* current_color, double* new_x, double* new_y, double x, double y) {
+    const int k =
+        choose_map(color_mode, divisor_of(static_cast<int>(maps.size())), draws, current_color);
     apply_map(maps[k], new_x, new_y, x, y);
 }

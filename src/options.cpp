@@ -86,17 +86,19 @@ bool scan_option_value(const char* text, int* setting) {
 // The messages of a value option, attached (-b128) and separate (-b 128).
 struct value_option {
     char letter;
-    int* setting;
+    int settings::*setting;
     const char* attached_message;
     const char* separate_message;
 };
 
 static const value_option value_options[] = {
-    {'b', &background, "invalid background on command line", "invalid background on command line"},
-    {'i', &intensity, "invalid intensity on command line", "invalid intensity on command line"},
-    {'l', &checksum_length, "invalid checksum length on command line",
+    {'b', &settings::background, "invalid background on command line",
+     "invalid background on command line"},
+    {'i', &settings::intensity, "invalid intensity on command line",
+     "invalid intensity on command line"},
+    {'l', &settings::checksum_length, "invalid checksum length on command line",
      "invalid checksum length on command line \n"},
-    {'r', &resolution, "invalid resolution on command line \n",
+    {'r', &settings::resolution, "invalid resolution on command line \n",
      "invalid resolution on command line \n"},
 };
 
@@ -111,33 +113,35 @@ static const value_option* find_value_option(char letter) {
 
 // Applies the value option at argv[i]; returns the index of the last
 // argument it used.
-static int apply_value_option(const value_option& option, int argc, char** argv, int i) {
+static int apply_value_option(const value_option& option, int argc, char** argv, int i,
+                              settings* run) {
+    int* const setting = &(run->*option.setting);
     const char* attached = argv[i] + 2;
     if (*attached != '\0') {
-        if (!scan_option_value(attached, option.setting)) {
+        if (!scan_option_value(attached, setting)) {
             refuse(option.attached_message);
         }
         return i;
     }
     // No value after the last argument is refused like a value that cannot be read.
-    if (i + 1 >= argc || !scan_option_value(argv[i + 1], option.setting)) {
+    if (i + 1 >= argc || !scan_option_value(argv[i + 1], setting)) {
         refuse(option.separate_message);
     }
     return i + 1;
 }
 
-static void apply_argument(int argc, char** argv, int* i) {
+static void apply_argument(int argc, char** argv, int* i, settings* run) {
     const char* argument = argv[*i];
     if (std::strcmp(argument, "-a") == 0) {
-        color_mode = color_areas;
+        run->color_mode = color_areas;
     } else if (std::strcmp(argument, "-c") == 0) {
-        flip_bgr = 1;
+        run->flip_bgr = 1;
     } else if (std::strcmp(argument, "-g") == 0) {
-        color_mode = color_gray;
+        run->color_mode = color_gray;
     } else if (std::strcmp(argument, "-t") == 0) {
-        transparent = 1;
+        run->transparent = 1;
     } else if (argument[0] == '-' && argument[1] != '\0' && find_value_option(argument[1])) {
-        *i = apply_value_option(*find_value_option(argument[1]), argc, argv, *i);
+        *i = apply_value_option(*find_value_option(argument[1]), argc, argv, *i, run);
     } else if (std::strcmp(argument, "-?") == 0 || std::strcmp(argument, "-h") == 0 ||
                std::strcmp(argument, "--help") == 0) {
         print_and_exit(usage_text);
@@ -148,31 +152,29 @@ static void apply_argument(int argc, char** argv, int* i) {
     }
 }
 
-void parse_options(int argc, char** argv) {
-    color_mode = color_mixed;
-    checksum_length = 32;
-    resolution = 300;
-    intensity = 30;
-    background = 0;
+settings parse_options(int argc, char** argv) {
+    settings run; // the defaults
 
     for (int i = 1; i < argc; ++i) {
-        apply_argument(argc, argv, &i);
+        apply_argument(argc, argv, &i, &run);
     }
 
-    if (resolution > max_resolution) {
-        std::fprintf(stderr, "%d is too high a resolution.  Assuming %d.\n", resolution,
+    if (run.resolution > max_resolution) {
+        std::fprintf(stderr, "%d is too high a resolution.  Assuming %d.\n", run.resolution,
                      max_resolution);
-        resolution = max_resolution;
+        run.resolution = max_resolution;
     }
     // Too long falls back to md5's 32, as does too short: fewer than 8
     // characters would leave no map to choose from.
-    if (checksum_length > max_checksum_length) {
-        std::fprintf(stderr, "%d checksumlength is too big.  Assuming %d.\n", checksum_length, 32);
-        checksum_length = 32;
-    } else if (checksum_length < 8) {
-        std::fprintf(stderr, "%d checksumlength is too small.  Assuming %d.\n", checksum_length,
+    if (run.checksum_length > max_checksum_length) {
+        std::fprintf(stderr, "%d checksumlength is too big.  Assuming %d.\n", run.checksum_length,
                      32);
-        checksum_length = 32;
+        run.checksum_length = 32;
+    } else if (run.checksum_length < 8) {
+        std::fprintf(stderr, "%d checksumlength is too small.  Assuming %d.\n", run.checksum_length,
+                     32);
+        run.checksum_length = 32;
     }
-    map_count = checksum_length / 8;
+    run.map_count = run.checksum_length / 8;
+    return run;
 }

@@ -2,6 +2,8 @@
 // help and version texts.
 #pragma once
 
+#include "settings.hpp"
+
 extern const char usage_text[];
 extern const char version_text[];
 
@@ -11,6 +13,6 @@ extern const char version_text[];
 // Empty or blank-only text is accepted and leaves the setting unchanged.
 bool scan_option_value(const char* text, int* setting);
 
-// Fills the run settings from the arguments, or ends the process after help,
-// version (status 0) or a refused argument (status 1).
-void parse_options(int argc, char** argv);
+// The run settings that the arguments give, or the end of the process after
+// help, version (status 0) or a refused argument (status 1).
+settings parse_options(int argc, char** argv);

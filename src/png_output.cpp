@@ -2,11 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
-#include "render.hpp"
 #include "standard_output.hpp"
-
-png_bytep row_pointers[max_resolution];
 
 void on_png_error(png_structp, png_const_charp message) {
     std::fprintf(stderr, "error in PNG: %s\n", message);
@@ -18,7 +16,7 @@ void on_png_warning(png_structp, png_const_charp) {
     std::exit(1);
 }
 
-int write_png() {
+int write_png(const settings& run, const picture& drawn) {
     // The callbacks never return, so no setjmp recovery point is needed.
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);
@@ -34,20 +32,25 @@ int write_png() {
     }
     png_init_io(png, stdout);
     // A width of 0 or below is refused here, through the warning callback.
-    png_set_IHDR(png, info, static_cast<png_uint_32>(resolution),
-                 static_cast<png_uint_32>(resolution), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (transparent == 1) {
+    png_set_IHDR(png, info, static_cast<png_uint_32>(drawn.resolution),
+                 static_cast<png_uint_32>(drawn.resolution), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (run.transparent == 1) {
         // The low 16 bits of the background; above 255 libpng warns and the run ends.
-        const png_uint_16 level = static_cast<png_uint_16>(background);
+        const png_uint_16 level = static_cast<png_uint_16>(run.background);
         png_color_16 color{0, level, level, level, 0};
         png_set_tRNS(png, info, nullptr, 0, &color);
     }
-    for (int y = 0; y < resolution; ++y) {
-        row_pointers[y] = image[y];
+    // libpng reads the rows in place, one address per row. Only a picture
+    // of at least one pixel gets here.
+    std::vector<png_bytep> row_pointers;
+    for (int y = 0; y < drawn.resolution; ++y) {
+        const std::size_t row_start = 3 * static_cast<std::size_t>(y) * drawn.resolution;
+        row_pointers.push_back(const_cast<png_bytep>(&drawn.image[row_start]));
     }
-    png_set_rows(png, info, row_pointers);
-    png_write_png(png, info, flip_bgr == 1 ? PNG_TRANSFORM_BGR : PNG_TRANSFORM_IDENTITY, nullptr);
+    png_set_rows(png, info, row_pointers.data());
+    png_write_png(png, info, run.flip_bgr == 1 ? PNG_TRANSFORM_BGR : PNG_TRANSFORM_IDENTITY,
+                  nullptr);
     png_destroy_write_struct(&png, &info); // leaves leak checkers nothing to report
     close_standard_output();
     return 0;

@@ -1,13 +1,11 @@
-// The PNG writer: hands the used part of the frame buffer to libpng, which
-// writes one PNG stream to standard output.
+// The PNG writer: hands the picture to libpng, which writes one PNG stream
+// to standard output.
 #pragma once
 
 #include <png.h>
 
+#include "render.hpp"
 #include "settings.hpp"
-
-// One address per row of the picture; libpng reads the rows in place.
-extern png_bytep row_pointers[max_resolution];
 
 // libpng's error callback: prints the library's message and ends the run.
 [[noreturn]] void on_png_error(png_structp png, png_const_charp message);
@@ -15,6 +13,7 @@ extern png_bytep row_pointers[max_resolution];
 // libpng's warning callback: every warning ends the run too.
 [[noreturn]] void on_png_warning(png_structp png, png_const_charp message);
 
-// Writes the picture and closes standard output. Returns 0, or -1 when
-// libpng's structures cannot be created (then nothing has been written).
-int write_png();
+// Writes the picture, as the settings' background, transparency and colour
+// order ask, and closes standard output. Returns 0, or -1 when libpng's
+// structures cannot be created (then nothing has been written).
+int write_png(const settings& run, const picture& drawn);

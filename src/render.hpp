@@ -1,45 +1,83 @@
 // The chaos game: a framing pass that measures where the attractor lies, and
-// a plotting pass that draws it into the frame buffer.
+// a plotting pass that draws it into the picture.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "fingerprint.hpp"
 #include "settings.hpp"
 
-inline constexpr int image_stride = 3 * max_resolution; // bytes from one row to the next
+// The picture: `resolution` rows of 3 x resolution bytes, red, green and
+// blue, the top row first. The chaos game's x coordinate selects the row.
+struct picture {
+    int resolution = 0;
+    // One spare byte after the last pixel: the plotting loop reads and writes
+    // four bytes at a pixel, and leaves the fourth as it was.
+    std::vector<std::uint8_t> image;
+};
 
-// Rows of red, green and blue bytes; a run uses the top-left
-// resolution x resolution pixels. The x coordinate selects the row. The row
-// after the last is spare: the plotting loop reads and writes four bytes at
-// a pixel, and leaves the fourth as it was.
-extern std::uint8_t image[max_resolution + 1][image_stride];
+// A picture of the given size with every byte the low byte of `background`.
+picture blank_picture(int resolution, int background);
 
-// Centre and scale of the box around the given bounds, its larger side
-// widened by 5 % and brought to length 1.
-void frame_box(double least_x, double greatest_x, double least_y, double greatest_y,
-               double* center_x, double* center_y, double* scale);
+inline std::uint8_t* pixel_at(picture& drawn, int row, int column) {
+    return &drawn.image[3 * (static_cast<std::size_t>(row) * drawn.resolution + column)];
+}
+
+// Where the attractor lies: the point (x, y) lands at
+// ((x - center_x) * scale + 0.5, (y - center_y) * scale + 0.5) in the unit
+// square, which the plotter scales by the resolution.
+struct frame {
+    double center_x, center_y, scale;
+};
+
+// The frame of the box with the given bounds: its centre, and the scale that
+// brings its larger side, widened by 5 %, to length 1.
+frame frame_box(double least_x, double greatest_x, double least_y, double greatest_y);
 
 // Plays 60 x resolution plain steps from the origin and frames the points of
-// the last tenth of them, together with the origin.
-void frame_attractor(double* center_x, double* center_y, double* scale);
+// the last tenth of them, all but the first, together with the origin.
+template <typename draw_source>
+frame frame_attractor(int resolution, const std::vector<affine_map>& maps, draw_source& draws) {
+    const int settle_steps = 50 * resolution;
+    const int all_steps = 60 * resolution;
+    double x = 0.0;
+    double y = 0.0;
+    int i = 0;
+    for (; i < settle_steps; ++i) {
+        apply_random_map_plain(maps, draws, &x, &y, x, y);
+    }
+    // The box starts as the origin, so the origin is always framed too.
+    double least_x = 0.0, greatest_x = 0.0, least_y = 0.0, greatest_y = 0.0;
+    for (; i < all_steps; ++i) {
+        apply_random_map_plain(maps, draws, &x, &y, x, y);
+        if (i > settle_steps) {
+            // Comparisons with NaN are false, so a NaN point never enters the box.
+            if (x < least_x) {
+                least_x = x;
+            }
+            if (x > greatest_x) {
+                greatest_x = x;
+            }
+            if (y < least_y) {
+                least_y = y;
+            }
+            if (y > greatest_y) {
+                greatest_y = y;
+            }
+        }
+    }
+    return frame_box(least_x, greatest_x, least_y, greatest_y);
+}
 
-// Sets the used part of every used row to the low byte of the background.
-void clear_image();
-
-// Plots a point of colour `color` on the pixel's three bytes under the run's
-// colouring: each channel that the colour's three low bits select moves one
-// step towards the ink value 255 - background, wrapping in 8 bits, and stops
-// there; the gray colouring paints the ink's low byte.
-void plot_pixel(std::uint8_t* pixel, int color);
-
-// Draws one point at (row, column) in the colour current_color.
-void plot_point(int row, int column);
+// Plots a point of colour `color` on the pixel's three bytes under the
+// colouring `color_mode`: each channel that the colour's three low bits
+// select moves one step towards the ink value 255 - background, wrapping in
+// 8 bits, and stops there; the gray colouring paints the ink's low byte.
+void plot_pixel(std::uint8_t* pixel, int color, int background, int color_mode);
 
 // The pixel that a point falls in, given its two coordinates scaled to the
 // picture (R times its place in the unit square): true, with the row and
 // the column, for values in (-1, R), which truncate toward zero to 0 ... R-1;
 // false for any other value, NaN and infinities included.
 bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* column);
-
-// Frames the attractor, clears the picture and plots the chaos game into it.
-void render();

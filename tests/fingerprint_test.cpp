@@ -2,14 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
-
-#include <unistd.h>
+#include <vector>
 
 #include "fingerprint.hpp"
-#include "scripted_rand.hpp"
+#include "scripted_draws.hpp"
 
 namespace {
 
@@ -42,77 +40,63 @@ INSTANTIATE_TEST_SUITE_P(
         group_case{"0x123456", 0, 1, 8, 52, 5, 6},
         group_case{"\x80\x00\n\t:@`/", 0, 0, 0, 0, 0, 0}));
 
-// Points standard input at a file holding `bytes`.
-void feed_stdin(const std::string& bytes) {
-    char path[] = "/tmp/tessadox-stdin-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    close(fd);
-    ASSERT_NE(std::freopen(path, "rb", stdin), nullptr);
-    unlink(path);
+// A stream that holds `bytes`, as standard input would.
+std::FILE* stream_of(const std::string& bytes) {
+    std::FILE* stream = std::tmpfile();
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::rewind(stream);
+    return stream;
 }
 
-void fill_groups_with_junk() {
-    std::memset(digit_groups, 0x77, sizeof digit_groups);
-}
-
-bool group_is_zero(int i) {
-    const digit_group& g = digit_groups[i];
+bool is_zero(const digit_group& g) {
     return g.d0 == 0 && g.d1 == 0 && g.d2 == 0 && g.d3 == 0 && g.d4 == 0 && g.d5 == 0;
 }
 
 TEST(ReadChecksum, TakesEightBytesPerMapAndNoMore) {
-    feed_stdin("0123456789abcdefFFFFFFFF  file.txt\n");
-    map_count = 2;
-    read_checksum();
-    EXPECT_EQ(std::ftell(stdin), 16);
-    EXPECT_EQ(digit_groups[0].d1, 18);
-    EXPECT_EQ(digit_groups[1].d2, 47);
+    std::FILE* input = stream_of("0123456789abcdefFFFFFFFF  file.txt\n");
+    const std::vector<digit_group> groups = read_checksum(input, 2);
+    EXPECT_EQ(std::ftell(input), 16);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].d1, 18);
+    EXPECT_EQ(groups[1].d2, 47);
+    std::fclose(input);
 }
 
 TEST(ReadChecksum, ShortInputCountsAsZeros) {
-    feed_stdin("abc");
-    fill_groups_with_junk();
-    map_count = 3;
-    read_checksum();
-    const digit_group& g = digit_groups[0];
-    EXPECT_EQ(g.d0, 42);
-    EXPECT_EQ(g.d1, 60);
-    EXPECT_EQ(g.d2 | g.d3 | g.d4 | g.d5, 0);
-    EXPECT_TRUE(group_is_zero(1));
-    EXPECT_TRUE(group_is_zero(2));
-    EXPECT_FALSE(group_is_zero(3)) << "entries past map_count stay as they were";
+    std::FILE* input = stream_of("abc");
+    const std::vector<digit_group> groups = read_checksum(input, 3);
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0].d0, 42);
+    EXPECT_EQ(groups[0].d1, 60);
+    EXPECT_EQ(groups[0].d2 | groups[0].d3 | groups[0].d4 | groups[0].d5, 0);
+    EXPECT_TRUE(is_zero(groups[1]));
+    EXPECT_TRUE(is_zero(groups[2]));
+    std::fclose(input);
 }
 
 TEST(ReadChecksum, EmptyInputGivesZeroGroups) {
-    feed_stdin("");
-    fill_groups_with_junk();
-    map_count = 16;
-    read_checksum();
+    std::FILE* input = stream_of("");
+    const std::vector<digit_group> groups = read_checksum(input, 16);
+    ASSERT_EQ(groups.size(), 16u);
     for (int i = 0; i < 16; ++i) {
-        EXPECT_TRUE(group_is_zero(i)) << i;
+        EXPECT_TRUE(is_zero(groups[i])) << i;
     }
+    std::fclose(input);
 }
 
 TEST(ReadChecksum, FifthGroupOfMd5LineTakesTheFileName) {
-    feed_stdin("d41d8cd98f00b204e9800998ecf8427e  foo.bar\n");
-    map_count = 5;
-    read_checksum();
-    const digit_group& g = digit_groups[4];
+    std::FILE* input = stream_of("d41d8cd98f00b204e9800998ecf8427e  foo.bar\n");
+    const digit_group g = read_checksum(input, 5).at(4);
     EXPECT_EQ(g.d0, 0);
     EXPECT_EQ(g.d1, 15);
     EXPECT_EQ(g.d4, 11);
     EXPECT_EQ(g.d5, 10);
+    std::fclose(input);
 }
 
 affine_map build_one(const char* characters) {
-    digit_groups[0] = decode_group(reinterpret_cast<const unsigned char*>(characters));
-    map_count = 1;
-    build_maps();
-    return maps[0];
+    return build_maps({decode_group(reinterpret_cast<const unsigned char*>(characters))}).at(0);
 }
-
 TEST(BuildMaps, ZeroGroupIsTheFixedMap) {
     const affine_map m = build_one("00000000");
     EXPECT_EQ(m.a, 0.6);
@@ -153,13 +137,13 @@ TEST(BuildMaps, LargestGroup) {
     EXPECT_EQ(m.b, 31.0 / 32 * m.d);
 }
 
-TEST(BuildMaps, FillsOneEntryPerGroup) {
+TEST(BuildMaps, MakesOneMapPerGroupInOrder) {
+    std::vector<digit_group> groups;
     for (int i = 0; i < 16; ++i) {
-        digit_groups[i] = digit_group{0, 0, 0, 0, static_cast<std::uint8_t>(i), 0};
+        groups.push_back(digit_group{0, 0, 0, 0, static_cast<std::uint8_t>(i), 0});
     }
-    std::memset(maps, 0, sizeof maps);
-    map_count = 16;
-    build_maps();
+    const std::vector<affine_map> maps = build_maps(groups);
+    ASSERT_EQ(maps.size(), 16u);
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(maps[i].e, i / 32.0 - 0.25) << i;
     }
@@ -170,80 +154,71 @@ class RandomStep : public testing::Test {
   protected:
     void SetUp() override {
         for (int k = 0; k < max_maps; ++k) {
-            maps[k] = affine_map{0, 0, 0, 0, double(k), double(-k)};
+            all_maps.push_back(affine_map{0, 0, 0, 0, double(k), double(-k)});
         }
-        map_count = 4;
-        current_color = 0;
-        reset_rand();
     }
-    void TearDown() override {
-        reset_rand();
-        color_mode = color_mixed;
+    std::vector<affine_map> maps_of(int count) const {
+        return std::vector<affine_map>(all_maps.begin(), all_maps.begin() + count);
     }
+    void step(int color_mode, int map_count) {
+        apply_random_map(maps_of(map_count), color_mode, draws, &current_color, &x, &y, x, y);
+    }
+    std::vector<affine_map> all_maps;
+    scripted_draws draws;
+    int current_color = 0;
     double x = 0.5, y = 0.5;
 };
 
 TEST_F(RandomStep, MixedEvenSecondValueTakesTheColour) {
-    color_mode = color_mixed;
-    script_rand({7, 4});
-    apply_random_map(&x, &y, x, y);
-    EXPECT_EQ(rand_calls(), 2);
+    draws.then({7, 4});
+    step(color_mixed, 4);
+    EXPECT_EQ(draws.calls, 2);
     EXPECT_EQ(x, 3);
     EXPECT_EQ(y, -3);
     EXPECT_EQ(current_color, 4);
 }
 
 TEST_F(RandomStep, MixedOddSecondValueKeepsTheColour) {
-    color_mode = color_mixed;
     current_color = 2;
-    script_rand({7, 5});
-    apply_random_map(&x, &y, x, y);
-    EXPECT_EQ(rand_calls(), 2);
+    draws.then({7, 5});
+    step(color_mixed, 4);
+    EXPECT_EQ(draws.calls, 2);
     EXPECT_EQ(x, 3);
     EXPECT_EQ(current_color, 2);
 }
 
 TEST_F(RandomStep, MixedWithOneMapStillDrawsTwice) {
-    color_mode = color_mixed;
-    map_count = 1;
-    script_rand({12345, 0});
-    apply_random_map(&x, &y, x, y);
-    EXPECT_EQ(rand_calls(), 2);
+    draws.then({12345, 0});
+    step(color_mixed, 1);
+    EXPECT_EQ(draws.calls, 2);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(current_color, 1);
 }
 
 TEST_F(RandomStep, AreasColoursEveryStepWithOneDraw) {
-    color_mode = color_areas;
-    map_count = 16;
-    script_rand({2147483647, 6});
-    apply_random_map(&x, &y, x, y);
+    draws.then({2147483647, 6});
+    step(color_areas, 16);
     EXPECT_EQ(current_color, 16);
     EXPECT_EQ(x, 15);
-    apply_random_map(&x, &y, x, y);
+    step(color_areas, 16);
     EXPECT_EQ(current_color, 7);
-    EXPECT_EQ(rand_calls(), 2);
+    EXPECT_EQ(draws.calls, 2);
 }
 
 TEST_F(RandomStep, GrayNeverColours) {
-    color_mode = color_gray;
-    script_rand({2, 2});
-    apply_random_map(&x, &y, x, y);
-    EXPECT_EQ(rand_calls(), 1);
+    draws.then({2, 2});
+    step(color_gray, 4);
+    EXPECT_EQ(draws.calls, 1);
     EXPECT_EQ(x, 2);
     EXPECT_EQ(current_color, 0);
 }
 
 TEST_F(RandomStep, PlainStepDrawsOnceAndNeverColours) {
-    for (int mode : {color_gray, color_mixed, color_areas}) {
-        color_mode = mode;
-        reset_rand();
-        script_rand({5, 0});
-        apply_random_map_plain(&x, &y, x, y);
-        EXPECT_EQ(rand_calls(), 1) << mode;
-        EXPECT_EQ(x, 1) << mode;
-        EXPECT_EQ(current_color, 0) << mode;
-    }
+    draws.then({5, 0});
+    apply_random_map_plain(maps_of(4), draws, &x, &y, x, y);
+    EXPECT_EQ(draws.calls, 1);
+    EXPECT_EQ(x, 1);
+    EXPECT_EQ(current_color, 0);
 }
 
 // The remainder that chooses a map, without a division: it must equal the

@@ -3,15 +3,15 @@
 # writes every tracked picture byte for byte and no other, and the README
 # shows the commands that drew them.
 #
-# usage: gallery_test.sh TESSADOX_BINARY FIXED_TIME_LIBRARY
+# usage: gallery_test.sh TESSADOX_BINARY
 set -euo pipefail
 # shellcheck source=tests/shell_checks.sh
 source "$(dirname "$0")/shell_checks.sh"
 make_work_folder
-binary=$(realpath "$1") shim=$(realpath "$2")
+binary=$(realpath "$1")
 cd "$(dirname "$0")/.."
 
-TESSADOX=$binary FIXED_TIME=$shim bash scripts/gallery "$work"
+TESSADOX=$binary bash scripts/gallery "$work"
 
 for kept in docs/gallery/*.png; do
   [ -f "$work/$(basename "$kept")" ] || fail "$kept is no longer drawn by scripts/gallery"

@@ -3,9 +3,9 @@
 # the manual page, where a Unix system looks for them, in a package that
 # depends on libpng; and the binary delivered draws what the tested one draws.
 #
-# usage: package_test.sh BUILD_FOLDER TESSADOX_BINARY FIXED_TIME_LIBRARY
+# usage: package_test.sh BUILD_FOLDER TESSADOX_BINARY
 set -euo pipefail
-build=$1 binary=$2 shim=$3
+build=$1 binary=$2
 
 # shellcheck source=tests/shell_checks.sh
 source "$(dirname "$0")/shell_checks.sh"
@@ -15,7 +15,7 @@ make_work_folder
 # the one that the other tests checked.
 pinned_picture() {
   echo 9e107d9d372bb6826bd81d3542a419d6 |
-    LD_PRELOAD=$shim TESSADOX_TEST_TIME=1700000000 "$1" -r 64 -a
+    SOURCE_DATE_EPOCH=1700000000 "$1" -r 64 -a
 }
 pinned_picture "$binary" >"$work/expected.png"
 

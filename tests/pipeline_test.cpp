@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <ctime>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -24,16 +26,17 @@ TEST(Pipeline, GoldenPictures) {
     struct {
         std::vector<std::string> args;
         const std::string& input;
-        long clock;
+        std::string second;
         std::uint64_t digest;
     } cases[] = {
-        {{}, md5_line, 1700000000, 12009361737138736949ull},
-        {{"-r", "40"}, md5_line, 1700000000, 12764504715127941880ull},
-        {{"-r", "48", "-a"}, fox, 42, 14735274372242014263ull},
-        {{"-r", "36", "-g", "-b", "255"}, fox, 7, 18383497758836807134ull},
+        {{}, md5_line, "1700000000", 12009361737138736949ull},
+        {{"-r", "40"}, md5_line, "1700000000", 12764504715127941880ull},
+        {{"-r", "48", "-a"}, fox, "42", 14735274372242014263ull},
+        {{"-r", "36", "-g", "-b", "255"}, fox, "7", 18383497758836807134ull},
     };
     for (const auto& c : cases) {
-        const run_result r = run_tessadox({.args = c.args, .input = c.input, .clock = c.clock});
+        const run_result r =
+            run_tessadox({.args = c.args, .input = c.input, .source_date_epoch = c.second});
         EXPECT_EQ(pixel_digest(decode_png(r.out)), c.digest) << testing::PrintToString(c.args);
     }
 }
@@ -90,13 +93,13 @@ std::vector<bool> shape_of(const decoded_png& png) {
 TEST(Pipeline, TheSecondDecidesTheScatterNotTheShape) {
     // md5 of "The quick brown fox jumps over the lazy dog": a compact attractor
     const std::string fox = "9e107d9d372bb6826bd81d3542a419d6  -\n";
-    const run_request first{.input = fox, .clock = 1234567890};
+    const run_request first{.input = fox, .source_date_epoch = "1234567890"};
     const run_result a = run_tessadox(first);
     const run_result again = run_tessadox(first);
     EXPECT_EQ(a.out, again.out) << "two runs in the same second must agree byte for byte";
 
     run_request next = first;
-    next.clock += 1;
+    next.source_date_epoch = "1234567891";
     const run_result b = run_tessadox(next);
     EXPECT_NE(a.out, b.out);
 
@@ -108,6 +111,58 @@ TEST(Pipeline, TheSecondDecidesTheScatterNotTheShape) {
     }
     EXPECT_GT(either, 30);
     EXPECT_GT(double(both) / double(either), 0.85) << "the same attractor, scattered differently";
+}
+
+// SOURCE_DATE_EPOCH names the second that seeds the run; unset or empty,
+// the clock does. A run bracketed by two readings of the clock must draw
+// what one of the seconds between them draws.
+TEST(Seed, UnsetOrEmptySourceDateEpochSeedsFromTheClock) {
+    for (const std::optional<std::string>& unset : {std::optional<std::string>(), {""}}) {
+        const std::time_t before = std::time(nullptr);
+        const run_result r =
+            run_tessadox({.args = {"-r", "32"}, .input = md5_line, .source_date_epoch = unset});
+        const std::time_t after = std::time(nullptr);
+        EXPECT_EQ(r.status, 0);
+        bool found = false;
+        for (std::time_t second = before; second <= after && !found; ++second) {
+            found = run_tessadox({.args = {"-r", "32"},
+                                  .input = md5_line,
+                                  .source_date_epoch = std::to_string(second)})
+                        .out == r.out;
+        }
+        EXPECT_TRUE(found) << "no second from " << before << " to " << after
+                           << " draws what the clock drew";
+    }
+}
+
+TEST(Seed, SecondsPastTwoToThe32WrapAsTheClockWould) {
+    const auto drawn = [](const std::string& second) {
+        return run_tessadox({.args = {"-r", "32"}, .input = md5_line, .source_date_epoch = second})
+            .out;
+    };
+    EXPECT_EQ(drawn("6000000000"), drawn(std::to_string(6000000000 % 4294967296)));
+    EXPECT_EQ(drawn("0"), drawn("4294967296"));
+    EXPECT_EQ(drawn("253402300799"), drawn(std::to_string(253402300799 % 4294967296)));
+}
+
+TEST(Seed, MalformedSourceDateEpochIsRefused) {
+    for (const std::string value : {"-1", "1.5", " 1", "1 ", "abc", "0x10", "+5", "253402300800",
+                                    "99999999999999999999999"}) {
+        const run_result r = run_tessadox({.input = md5_line, .source_date_epoch = value});
+        EXPECT_EQ(r.status, 1) << value;
+        EXPECT_EQ(r.out, "") << value;
+        EXPECT_EQ(r.err, "tessadox: SOURCE_DATE_EPOCH must be a non-negative decimal integer of "
+                         "seconds, not '" +
+                             value + "'\n");
+    }
+    // help and version still work
+    EXPECT_EQ(run_tessadox({.args = {"-v"}, .source_date_epoch = "x"}).status, 0);
+    const run_result help = run_tessadox({.args = {"-h"}, .source_date_epoch = "x"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    // a refused option comes first
+    EXPECT_EQ(run_tessadox({.args = {"-x"}, .source_date_epoch = "x"}).err,
+              "Unknown command line switch. Try -? or --help for more information.\n");
 }
 
 TEST(Pipeline, RealChecksumToolsDrawPictures) {

@@ -3,132 +3,117 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "fingerprint.hpp"
+#include "plotting.hpp"
+#include "random_stream.hpp"
 #include "render.hpp"
-#include "scripted_rand.hpp"
+#include "scripted_draws.hpp"
+#include "step_by_step.hpp"
 
 namespace {
 
-// Map k sends every point to a fixed place, so the scatter is known.
-void constant_map(int k, double x, double y) {
-    maps[k] = affine_map{0, 0, 0, 0, x, y};
+// A map that sends every point to a fixed place, so the scatter is known.
+affine_map constant_map(double x, double y) {
+    return affine_map{0, 0, 0, 0, x, y};
 }
 
-class Render : public testing::Test {
-  protected:
-    void SetUp() override {
-        std::memset(maps, 0, sizeof maps);
-        std::memset(image, 0, sizeof image);
-        resolution = 300;
-        background = 0;
-        intensity = 30;
-        map_count = 1;
-        color_mode = color_mixed;
-        current_color = 0;
-        reset_rand();
-    }
-    void TearDown() override {
-        reset_rand();
-    }
-};
+settings run_of(int resolution, int intensity = 30, int color_mode = color_mixed,
+                int background = 0) {
+    settings run;
+    run.resolution = resolution;
+    run.intensity = intensity;
+    run.color_mode = color_mode;
+    run.background = background;
+    return run;
+}
+
+// Renders with the map count taken from the maps.
+picture render_maps(settings run, const std::vector<affine_map>& maps, scripted_draws& draws) {
+    run.map_count = static_cast<int>(maps.size());
+    return render(run, maps, draws);
+}
 
 TEST(FrameBox, OriginIsFramedWithTheAttractor) {
-    double cx, cy, scale;
-    frame_box(0.0, 0.4, -0.1, 0.1, &cx, &cy, &scale);
-    EXPECT_DOUBLE_EQ(scale, 1 / 0.42);
-    EXPECT_DOUBLE_EQ(cx, 0.2);
-    EXPECT_EQ(cy, 0.0);
+    const frame framed = frame_box(0.0, 0.4, -0.1, 0.1);
+    EXPECT_DOUBLE_EQ(framed.scale, 1 / 0.42);
+    EXPECT_DOUBLE_EQ(framed.center_x, 0.2);
+    EXPECT_EQ(framed.center_y, 0.0);
 }
 
-TEST_F(Render, FramingDrawsSixtyValuesPerPixelOfSide) {
+TEST(Framing, DrawsSixtyValuesPerPixelOfSide) {
+    const std::vector<affine_map> maps{constant_map(0.1, 0.1)};
     for (int r : {300, 1, 0, -1}) {
-        resolution = r;
-        reset_rand();
-        double cx, cy, scale;
-        frame_attractor(&cx, &cy, &scale);
-        EXPECT_EQ(rand_calls(), r > 0 ? 60L * r : 0) << r;
+        scripted_draws draws;
+        frame_attractor(r, maps, draws);
+        EXPECT_EQ(draws.calls, r > 0 ? 60L * r : 0) << r;
     }
 }
 
-TEST_F(Render, FramingBoxesTheOriginAndTheRecordedPoints) {
-    map_count = 2;
-    constant_map(0, 0.4, 0.1);
-    constant_map(1, 0.2, -0.1);
-    double cx, cy, scale;
-    frame_attractor(&cx, &cy, &scale);
-    EXPECT_DOUBLE_EQ(scale, 1 / 0.42);
-    EXPECT_DOUBLE_EQ(cx, 0.2);
-    EXPECT_DOUBLE_EQ(cy, 0.0);
+TEST(Framing, BoxesTheOriginAndTheRecordedPoints) {
+    scripted_draws draws;
+    const frame framed =
+        frame_attractor(300, {constant_map(0.4, 0.1), constant_map(0.2, -0.1)}, draws);
+    EXPECT_DOUBLE_EQ(framed.scale, 1 / 0.42);
+    EXPECT_DOUBLE_EQ(framed.center_x, 0.2);
+    EXPECT_DOUBLE_EQ(framed.center_y, 0.0);
 }
 
-TEST_F(Render, FramingSkipsTheFirstMeasuringStepAndKeepsTheLast) {
-    resolution = 1; // settle on steps 0-49, record steps 51-59
-    map_count = 2;
-    constant_map(0, 0.4, 0.2);
-    constant_map(1, 5.0, 5.0);
-    double cx, cy, scale;
+TEST(Framing, SkipsTheFirstMeasuringStepAndKeepsTheLast) {
+    // resolution 1: settle on steps 0-49, record steps 51-59
+    const std::vector<affine_map> maps{constant_map(0.4, 0.2), constant_map(5.0, 5.0)};
+    scripted_draws far_at_50;
+    far_at_50.then_repeat(1, 51); // steps 0-50 go far away
+    far_at_50.then_repeat(0, 9);
+    frame framed = frame_attractor(1, maps, far_at_50);
+    EXPECT_DOUBLE_EQ(framed.center_x, 0.2) << "step 50 must not be recorded";
+    EXPECT_DOUBLE_EQ(framed.center_y, 0.1);
 
-    script_rand_repeat(1, 51); // steps 0-50 go far away
-    script_rand_repeat(0, 9);
-    frame_attractor(&cx, &cy, &scale);
-    EXPECT_DOUBLE_EQ(cx, 0.2) << "step 50 must not be recorded";
-    EXPECT_DOUBLE_EQ(cy, 0.1);
-
-    reset_rand();
-    script_rand_repeat(0, 59);
-    script_rand({1}); // step 59 goes far away
-    frame_attractor(&cx, &cy, &scale);
-    EXPECT_DOUBLE_EQ(cx, 2.5) << "step 59 must be recorded";
+    scripted_draws far_at_59;
+    far_at_59.then_repeat(0, 59);
+    far_at_59.then({1}); // step 59 goes far away
+    framed = frame_attractor(1, maps, far_at_59);
+    EXPECT_DOUBLE_EQ(framed.center_x, 2.5) << "step 59 must be recorded";
 }
 
-TEST_F(Render, LinearMapsGiveAnInfiniteScale) {
-    map_count = 3;
-    maps[0] = affine_map{0.5, 0.1, 0.2, 0.5, 0, 0};
-    maps[1] = affine_map{0.3, 0, 0, 0.3, 0, 0};
-    double cx, cy, scale;
-    frame_attractor(&cx, &cy, &scale);
-    EXPECT_EQ(scale, std::numeric_limits<double>::infinity());
-    EXPECT_EQ(cx, 0.0);
-    EXPECT_EQ(cy, 0.0);
+TEST(Framing, LinearMapsGiveAnInfiniteScale) {
+    scripted_draws draws;
+    const frame framed = frame_attractor(
+        300, {affine_map{0.5, 0.1, 0.2, 0.5, 0, 0}, affine_map{0.3, 0, 0, 0.3, 0, 0}}, draws);
+    EXPECT_EQ(framed.scale, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(framed.center_x, 0.0);
+    EXPECT_EQ(framed.center_y, 0.0);
 }
 
-bool only_background(int value) {
-    for (int row = 0; row < resolution; ++row) {
-        for (int byte = 0; byte < 3 * resolution; ++byte) {
-            if (image[row][byte] != value) {
-                return false;
-            }
-        }
-    }
-    return true;
+bool only_background(const picture& drawn, int value) {
+    const std::size_t pixels = 3 * static_cast<std::size_t>(drawn.resolution) * drawn.resolution;
+    return drawn.image.size() == pixels + 1 &&
+           std::all_of(drawn.image.begin(), drawn.image.begin() + pixels,
+                       [&](std::uint8_t byte) { return byte == value; });
 }
 
-TEST_F(Render, UnframeableAttractorsShowOnlyTheBackground) {
-    background = 40;
-    resolution = 50;
-    map_count = 2; // every map linear: the box is the origin alone
-    maps[0] = affine_map{0.5, 0.1, 0.2, 0.5, 0, 0};
-    render();
-    EXPECT_TRUE(only_background(40));
-
-    maps[0] = affine_map{1e200, 0, 0, 1, 1, 0}; // x runs off to infinity
-    maps[1] = affine_map{1e200, 0, 0, 1, 1, 0};
-    render();
-    EXPECT_TRUE(only_background(40));
+TEST(Render, UnframeableAttractorsShowOnlyTheBackground) {
+    const settings run = run_of(50, 30, color_mixed, 40);
+    scripted_draws draws;
+    // every map linear: the box is the origin alone
+    const std::vector<affine_map> linear{affine_map{0.5, 0.1, 0.2, 0.5, 0, 0},
+                                         affine_map{0.3, 0, 0, 0.3, 0, 0}};
+    EXPECT_TRUE(only_background(render_maps(run, linear, draws), 40));
+    // x runs off to infinity
+    const std::vector<affine_map> escaping(2, affine_map{1e200, 0, 0, 1, 1, 0});
+    EXPECT_TRUE(only_background(render_maps(run, escaping, draws), 40));
 }
 
-TEST_F(Render, NoPictureTakesNoStepAndTouchesNothing) {
+TEST(Render, NoPictureTakesNoStep) {
     for (int r : {0, -1, -2147483647 - 1}) {
-        resolution = r;
-        image[0][0] = 0x33;
-        reset_rand();
-        render();
-        EXPECT_EQ(rand_calls(), 0) << r;
-        EXPECT_EQ(image[0][0], 0x33) << r;
+        scripted_draws draws;
+        const picture drawn = render_maps(run_of(r), {constant_map(0.4, 0.0)}, draws);
+        EXPECT_EQ(draws.calls, 0) << r;
+        EXPECT_EQ(drawn.resolution, r);
+        EXPECT_TRUE(drawn.image.empty()) << r;
     }
 }
 
@@ -136,26 +121,23 @@ TEST_F(Render, NoPictureTakesNoStepAndTouchesNothing) {
 // 256 its red channel counts the plots modulo 256 without ever stopping.
 struct count_case {
     int resolution, intensity, color_mode;
-    long rand_calls;
+    long draws;
     int plots_mod_256;
 };
 
-class PlotCount : public Render, public testing::WithParamInterface<count_case> {};
+class PlotCount : public testing::TestWithParam<count_case> {};
 
 TEST_P(PlotCount, WarmUpThenEveryLaterStepIsPlotted) {
     const count_case& c = GetParam();
-    resolution = c.resolution;
-    intensity = c.intensity;
-    color_mode = c.color_mode;
-    background = 256;
-    constant_map(0, 0.4, 0.0);
-    render();
-    EXPECT_EQ(rand_calls(), c.rand_calls);
+    scripted_draws draws;
+    const picture drawn = render_maps(run_of(c.resolution, c.intensity, c.color_mode, 256),
+                                      {constant_map(0.4, 0.0)}, draws);
+    EXPECT_EQ(draws.calls, c.draws);
     if (c.plots_mod_256 < 0) {
         return; // the mixed colouring's red depends on which draws were even
     }
     const int row = static_cast<int>((0.2 / 0.42 + 0.5) * c.resolution);
-    EXPECT_EQ(image[row][3 * (c.resolution / 2)], c.plots_mod_256);
+    EXPECT_EQ(drawn.image[3 * (row * c.resolution + c.resolution / 2)], c.plots_mod_256);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, PlotCount,
@@ -171,48 +153,52 @@ INSTANTIATE_TEST_SUITE_P(Steps, PlotCount,
                              count_case{1, -5, color_areas, 60 + 50, 0},
                              count_case{10, 600, color_areas, 60600, 59499 % 256}));
 
-TEST_F(Render, XSelectsTheRow) {
-    resolution = 100;
-    color_mode = color_areas;
-    constant_map(0, 0.4, 0.0); // frame: x from 0 to 0.4, y only 0
-    render();
-    EXPECT_NE(image[97][3 * 50], 0);
-    EXPECT_EQ(image[50][3 * 97], 0);
+TEST(Render, XSelectsTheRow) {
+    scripted_draws draws;
+    // frame: x from 0 to 0.4, y only 0
+    const picture drawn =
+        render_maps(run_of(100, 30, color_areas), {constant_map(0.4, 0.0)}, draws);
+    EXPECT_NE(drawn.image[3 * (97 * 100 + 50)], 0);
+    EXPECT_EQ(drawn.image[3 * (50 * 100 + 97)], 0);
 }
 
-TEST_F(Render, ClearTouchesOnlyTheUsedArea) {
-    std::memset(image, 0x5A, sizeof image);
-    resolution = 2;
-    background = 256 + 7; // the low byte is what is written
-    clear_image();
-    EXPECT_EQ(image[1][5], 7);
-    EXPECT_EQ(image[0][6], 0x5A);
-    EXPECT_EQ(image[2][0], 0x5A);
-}
-
-// Plots pixel (0, 0) `plots` times on a fresh background.
-int channel_after(int plots, int channel = 0) {
-    resolution = 1;
-    clear_image();
+// Plots one pixel `plots` times on a fresh background.
+int channel_after(int plots, int channel, int color, int background, int color_mode) {
+    std::uint8_t pixel[3];
+    std::fill(pixel, pixel + 3, static_cast<std::uint8_t>(background & 0xFF));
     for (int i = 0; i < plots; ++i) {
-        plot_point(0, 0);
+        plot_pixel(pixel, color, background, color_mode);
     }
-    return image[0][channel];
+    return pixel[channel];
+}
+
+// The same, through the counting that the plotting loop does.
+int counted_channel_after(int plots, int background, int color_mode) {
+    const plot_counting counting = counting_for(background, color_mode);
+    std::uint8_t pixel[4] = {counting.first_count, 0, 0, 0};
+    for (int i = 0; i < plots; ++i) {
+        if (counting.saturates) {
+            count_plot<true>(pixel, count_mask(7));
+        } else {
+            count_plot<false>(pixel, count_mask(7));
+        }
+    }
+    return counting.value_of_count[pixel[0]];
 }
 
 struct channel_case {
     int background, plots, expected;
 };
 
-class ChannelArithmetic : public Render, public testing::WithParamInterface<channel_case> {};
+class ChannelArithmetic : public testing::TestWithParam<channel_case> {};
 
 TEST_P(ChannelArithmetic, StepsTowardTheInkValue) {
     const channel_case& c = GetParam();
-    background = c.background;
-    current_color = 7;
     for (int mode : {color_mixed, color_areas}) {
-        color_mode = mode;
-        EXPECT_EQ(channel_after(c.plots), c.expected) << "background " << c.background;
+        EXPECT_EQ(channel_after(c.plots, 0, 7, c.background, mode), c.expected)
+            << "background " << c.background;
+        EXPECT_EQ(counted_channel_after(c.plots, c.background, mode), c.expected)
+            << "counted, background " << c.background;
     }
 }
 
@@ -234,9 +220,7 @@ INSTANTIATE_TEST_SUITE_P(LeastBackgrounds, ChannelArithmetic,
                          testing::Values(channel_case{-2147483647 - 1, 300, 44},
                                          channel_case{-2147483393, 1, 0}));
 
-TEST_F(Render, GrayDrawsTheLowByteOfTheInk) {
-    color_mode = color_gray;
-    current_color = 0; // not consulted
+TEST(PlotPixel, GrayDrawsTheLowByteOfTheInk) {
     for (auto [b, ink] : {std::pair{0, 255},
                           {255, 0},
                           {100, 155},
@@ -244,24 +228,32 @@ TEST_F(Render, GrayDrawsTheLowByteOfTheInk) {
                           {-1, 0},
                           {-2147483647 - 1, 255},
                           {-2147483393, 0}}) {
-        background = b;
-        for (int channel = 0; channel < 3; ++channel) {
-            EXPECT_EQ(channel_after(3, channel), ink) << "background " << b;
+        for (int plots : {1, 3, 600}) {
+            for (int channel = 0; channel < 3; ++channel) {
+                // the colour is not consulted
+                EXPECT_EQ(channel_after(plots, channel, 0, b, color_gray), ink)
+                    << "background " << b;
+            }
+            EXPECT_EQ(counted_channel_after(plots, b, color_gray), ink)
+                << "counted, background " << b;
         }
+        EXPECT_EQ(counted_channel_after(0, b, color_gray), b & 0xFF)
+            << "unplotted, background " << b;
     }
 }
 
-TEST_F(Render, ColourBitsSelectTheChannels) {
+TEST(PlotPixel, ColourBitsSelectTheChannels) {
     struct {
         int color;
         int red, green, blue;
     } cases[] = {{0, 0, 0, 0}, {1, 1, 0, 0}, {2, 0, 1, 0}, {4, 0, 0, 1},  {5, 1, 0, 1},
                  {7, 1, 1, 1}, {8, 0, 0, 0}, {9, 1, 0, 0}, {15, 1, 1, 1}, {16, 0, 0, 0}};
     for (const auto& c : cases) {
-        current_color = c.color;
-        EXPECT_EQ(channel_after(1, 0), c.red) << c.color;
-        EXPECT_EQ(channel_after(1, 1), c.green) << c.color;
-        EXPECT_EQ(channel_after(1, 2), c.blue) << c.color;
+        EXPECT_EQ(channel_after(1, 0, c.color, 0, color_mixed), c.red) << c.color;
+        EXPECT_EQ(channel_after(1, 1, c.color, 0, color_mixed), c.green) << c.color;
+        EXPECT_EQ(channel_after(1, 2, c.color, 0, color_mixed), c.blue) << c.color;
+        const std::uint32_t mask = count_mask(c.color);
+        EXPECT_EQ(mask, static_cast<std::uint32_t>(c.red | c.green << 8 | c.blue << 16)) << c.color;
     }
 }
 
@@ -314,58 +306,18 @@ TEST(PixelOf, DrawsExactlyTheValuesFromMinusOneToR) {
     }
 }
 
-// The plotting pass composed of the step functions, as its definition reads:
-// apply_random_map for every step, then, for every drawn step, the pixel
-// test on the doubles and plot_point. The fast loop must leave the same
-// bytes, the same colour and the same number of draws.
-void render_step_by_step() {
-    double center_x, center_y, scale;
-    frame_attractor(&center_x, &center_y, &scale);
-    clear_image();
-    const long warm_up = 50L * resolution;
-    const long all = static_cast<long>(intensity) * resolution * resolution;
-    double x = 1.0, y = 2.0;
-    for (long i = 0; i < std::max(warm_up, all); ++i) {
-        apply_random_map(&x, &y, x, y);
-        if (i > warm_up) {
-            const double u = ((x - center_x) * scale + 0.5) * resolution;
-            const double v = ((y - center_y) * scale + 0.5) * resolution;
-            if (u > -1.0 && u < resolution && v > -1.0 && v < resolution) {
-                plot_point(static_cast<int>(u), static_cast<int>(v));
-            }
-        }
-    }
-}
-
-struct drawn_run {
-    std::vector<std::uint8_t> image;
-    int color;
-    long draws;
-};
-
-// Runs one way of drawing on a buffer full of 0x5A, so that bytes outside
-// the picture must stay untouched too.
-drawn_run draw_with(void (*draw)(), unsigned seed) {
-    std::memset(image, 0x5A, sizeof image);
-    current_color = 0;
-    reset_rand();
-    std::srand(seed);
-    draw();
-    const std::uint8_t* bytes = &image[0][0];
-    return drawn_run{std::vector<std::uint8_t>(bytes, bytes + sizeof image), current_color,
-                     rand_calls()};
-}
-
-void expect_same_drawing(unsigned seed) {
-    const drawn_run fast = draw_with(render, seed);
-    const drawn_run step_by_step = draw_with(render_step_by_step, seed);
-    EXPECT_EQ(fast.draws, step_by_step.draws);
-    EXPECT_EQ(fast.color, step_by_step.color);
+void expect_same_drawing(const settings& run, const std::vector<affine_map>& maps, unsigned seed) {
+    random_stream fast_draws(seed), step_draws(seed);
+    const picture fast = render(run, maps, fast_draws);
+    const picture step_by_step = render_step_by_step(run, maps, step_draws);
+    EXPECT_EQ(fast_draws(), step_draws()) << "the two made different numbers of draws";
+    ASSERT_EQ(fast.image.size(), step_by_step.image.size());
+    // The spare byte after the last pixel is no part of the picture.
     const auto [differs, _] =
-        std::mismatch(fast.image.begin(), fast.image.end(), step_by_step.image.begin());
-    EXPECT_TRUE(differs == fast.image.end())
-        << "first differing byte: row " << (differs - fast.image.begin()) / image_stride
-        << ", byte " << (differs - fast.image.begin()) % image_stride;
+        std::mismatch(fast.image.begin(), fast.image.end() - 1, step_by_step.image.begin());
+    EXPECT_TRUE(differs == fast.image.end() - 1)
+        << "first differing byte: row " << (differs - fast.image.begin()) / (3 * run.resolution)
+        << ", byte " << (differs - fast.image.begin()) % (3 * run.resolution);
 }
 
 struct fast_case {
@@ -373,20 +325,21 @@ struct fast_case {
     int map_count, resolution, intensity, background, color_mode;
 };
 
-class FastLoop : public Render, public testing::WithParamInterface<fast_case> {};
+std::vector<affine_map> maps_of(const char* checksum, int count) {
+    std::vector<digit_group> groups;
+    for (int i = 0; i < count; ++i) {
+        groups.push_back(decode_group(reinterpret_cast<const unsigned char*>(checksum) + 8 * i));
+    }
+    return build_maps(groups);
+}
+
+class FastLoop : public testing::TestWithParam<fast_case> {};
 
 TEST_P(FastLoop, DrawsWhatTheStepsDraw) {
     const fast_case& c = GetParam();
-    map_count = c.map_count;
-    for (int i = 0; i < map_count; ++i) {
-        digit_groups[i] = decode_group(reinterpret_cast<const unsigned char*>(c.checksum) + 8 * i);
-    }
-    build_maps();
-    resolution = c.resolution;
-    intensity = c.intensity;
-    background = c.background;
-    color_mode = c.color_mode;
-    expect_same_drawing(1700000000);
+    settings run = run_of(c.resolution, c.intensity, c.color_mode, c.background);
+    run.map_count = c.map_count;
+    expect_same_drawing(run, maps_of(c.checksum, c.map_count), 1700000000);
 }
 
 const char md5[] = "d41d8cd98f00b204e9800998ecf8427e";

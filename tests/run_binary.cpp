@@ -1,14 +1,18 @@
 #include "run_binary.hpp"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -43,6 +47,23 @@ void redirect(int fd, const std::string& path, int flags) {
     }
 }
 
+// Waits for the child to end, for at most `seconds`: a run that hangs is
+// killed, and the test that started it fails rather than hang the suite.
+int wait_for(pid_t child, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    int wait_status = 0;
+    while (waitpid(child, &wait_status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &wait_status, 0);
+            ADD_FAILURE() << "tessadox ran longer than " << seconds << " s and was killed";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return wait_status;
+}
+
 } // namespace
 
 run_result run_tessadox(const run_request& request) {
@@ -57,8 +78,10 @@ run_result run_tessadox(const run_request& request) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
-    std::vector<std::string> environment{std::string("LD_PRELOAD=") + FIXED_TIME_LIBRARY,
-                                         "TESSADOX_TEST_TIME=" + std::to_string(request.clock)};
+    std::vector<std::string> environment;
+    if (request.source_date_epoch) {
+        environment.push_back("SOURCE_DATE_EPOCH=" + *request.source_date_epoch);
+    }
     for (const char* kept : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(kept)) {
             environment.push_back(std::string(kept) + "=" + value);
@@ -89,11 +112,11 @@ run_result run_tessadox(const run_request& request) {
     if (request.stdin_fd >= 0) {
         close(request.stdin_fd);
     }
-    int wait_status = 0;
-    waitpid(child, &wait_status, 0);
+    const int wait_status = wait_for(child, request.seconds_allowed);
 
     run_result result;
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    result.signal = WIFSIGNALED(wait_status) ? WTERMSIG(wait_status) : 0;
     result.out = request.stdout_path.empty() ? read_file(out) : "";
     result.err = read_file(err);
     for (const std::string& path : {in, out, err}) {

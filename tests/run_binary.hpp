@@ -1,22 +1,26 @@
-// Runs the built tessadox binary with its clock pinned, and captures what it
+// Runs the built tessadox binary with its seed pinned, and captures what it
 // wrote and how it ended.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 struct run_request {
     std::vector<std::string> args{};
-    std::string input{};       // standard input's bytes
-    long clock = 1700000000;   // the second that time() answers
+    std::string input{}; // standard input's bytes
+    // SOURCE_DATE_EPOCH, which pins the seed; the clock seeds when it is unset
+    std::optional<std::string> source_date_epoch = "1700000000";
     std::string stdin_path{};  // if set, standard input is this file ("-" closed)
     std::string stdout_path{}; // if set, standard output goes here ("-" closed)
     int stdin_fd = -1;         // if set, standard input is this descriptor; it is handed
                                // over: run_tessadox closes it once the child has it
+    int seconds_allowed = 60;  // then the run is killed and the test fails
 };
 
 struct run_result {
     int status = -1; // exit status, or -1 after a signal
+    int signal = 0;  // the signal that ended the run, if one did
     std::string out;
     std::string err;
 };

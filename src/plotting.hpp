@@ -1,0 +1,221 @@
+// The plotting pass: the warm-up, then the chaos game drawn into the picture.
+//
+// How the loop is built: a step's draws are cheap, so a run is bound by the
+// chain of map applications, each step's point waiting for the one before.
+// Everything else a step does (the map choice, the pixel, the plot) stays
+// off that chain and must not add branches that mispredict: the loop keeps
+// what it reads in one record, works on x and y in one register, takes
+// remainders without a division, tests the bounds with one comparison per
+// index and plots by adding to a count, with no branch and no table lookup
+// that depends on the random colour or on the pixel.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
+#include "render.hpp"
+
+// Counted plots. A channel's value depends only on how many points were
+// plotted on it, not on their order: it moves one step from the background
+// towards the ink per plot, and stops there, or, for a background outside
+// 0 to 255, never stops and wraps; in the gray colouring the first plot
+// paints the ink and the rest change nothing. So the loop lets each channel
+// count its plots, by one byte-wise add of the point's colour (one per
+// selected channel), and the counts are turned into values once, at the end.
+//
+// A channel that stops does so after `steps_to_ink` plots (at most 255):
+// its count starts at 255 - steps_to_ink and the add saturates at 255. A
+// channel that never stops needs only its count modulo 256: the add wraps.
+struct plot_counting {
+    bool saturates;
+    std::uint8_t first_count;
+    std::uint8_t value_of_count[256];
+};
+
+// Derived from plot_pixel itself, so that the two cannot disagree.
+plot_counting counting_for(int background, int color_mode);
+
+// Turns every count of the picture into its channel's value.
+void settle_counts(picture* drawn, const plot_counting& counting);
+
+// The bytes that a point of `color` adds to its pixel's counts: one per
+// channel that the colour's three low bits select. The fourth byte, the next
+// pixel's red, gets 0.
+inline std::uint32_t count_mask(int color) {
+    return (color & 1) | (color >> 1 & 1) << 8 | (color >> 2 & 1) << 16;
+}
+
+// Adds a point to its pixel's three counts, reading and writing four bytes
+// at once; the fourth is left as it was.
+template <bool saturates> inline void count_plot(std::uint8_t* pixel, std::uint32_t mask) {
+    std::uint32_t counts;
+    std::memcpy(&counts, pixel, sizeof counts);
+#if defined(__x86_64__)
+    const __m128i a = _mm_cvtsi32_si128(static_cast<int>(counts));
+    const __m128i b = _mm_cvtsi32_si128(static_cast<int>(mask));
+    counts = static_cast<std::uint32_t>(
+        _mm_cvtsi128_si32(saturates ? _mm_adds_epu8(a, b) : _mm_add_epi8(a, b)));
+#else
+    std::uint32_t sum = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        unsigned byte = (counts >> shift & 0xFF) + (mask >> shift & 0xFF);
+        byte = saturates && byte > 0xFF ? 0xFF : byte & 0xFF;
+        sum |= byte << shift;
+    }
+    counts = sum;
+#endif
+    std::memcpy(pixel, &counts, sizeof counts);
+}
+
+// Two doubles in one register: x and y of the point, or two coefficients of
+// a map, so that one instruction does the work of two. Each lane is rounded
+// by itself, exactly as the scalar code rounds.
+typedef double double2 __attribute__((vector_size(16)));
+
+// A map as (x', y') = (diagonal * (x, y) + cross * (y, x)) + shift, that is
+// (a x + b y + e, d y + c x + f): the second lane adds its two products in
+// the other order, which gives the same sum to the last bit, since an IEEE
+// sum does not depend on the order of its two terms. With the count mask of
+// the map's colour in the areas colouring.
+struct map_columns {
+    double2 diagonal, cross, shift;
+    std::uint32_t mask;
+};
+
+// What every step of the plotting pass reads, fixed for the whole pass.
+struct plotting_setup {
+    map_columns maps[max_maps];
+    map_divisor divisor;
+    std::uint32_t masks[8]; // the count mask of each colour
+    double2 center, scale, size;
+    int resolution;
+    std::int64_t warm_up_steps; // the steps up to this index draw nothing
+    // intensity x R x R, in 64 bits: never cut short; the warm-up runs in
+    // full all the same, so a run takes the larger of the two.
+    std::int64_t all_steps;
+};
+
+inline std::int64_t steps_of_run(const plotting_setup& setup) {
+    return setup.all_steps > setup.warm_up_steps ? setup.all_steps : setup.warm_up_steps;
+}
+
+plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_map>& maps,
+                                  const frame& framed);
+
+// The state of the chaos game between two steps.
+struct game_position {
+    double2 point;
+    int current_color;
+};
+
+inline game_position starting_position() {
+    return game_position{double2{1.0, 2.0}, 0};
+}
+
+// One step: the map choice with its colour rule, then apply_map on both
+// coordinates at once.
+template <int mode, bool power_of_two_maps, typename draw_source>
+inline const map_columns& take_step(const plotting_setup& setup, draw_source& draws,
+                                    game_position* at) {
+    const map_columns& m =
+        setup.maps[choose_map<power_of_two_maps>(mode, setup.divisor, draws, &at->current_color)];
+    const double2 swapped = __builtin_shufflevector(at->point, at->point, 1, 0);
+    at->point = (m.diagonal * at->point + m.cross * swapped) + m.shift;
+    return m;
+}
+
+// The row and the column of the pixel that a point, scaled to the picture
+// (R times its place in the unit square), falls in; false when it falls
+// outside. Truncation toward zero sends (-1, 0) to index 0, so the drawn
+// values are those in (-1, R).
+inline bool pixel_of_scaled(double2 scaled, int size, int* row, int* column) {
+#if defined(__x86_64__)
+    // cvttpd2dq answers INT_MIN for NaN, infinities and values beyond the
+    // int range, so one unsigned test per index covers every case.
+    const std::uint64_t both =
+        static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_cvttpd_epi32(scaled)));
+    *row = static_cast<int>(static_cast<std::uint32_t>(both));
+    *column = static_cast<int>(both >> 32);
+    return static_cast<unsigned>(*row) < static_cast<unsigned>(size) &&
+           static_cast<unsigned>(*column) < static_cast<unsigned>(size);
+#else
+    // Tested on the double, which keeps NaN, infinities and values beyond
+    // the int range away from the conversion.
+    if (!(scaled[0] > -1.0 && scaled[0] < size && scaled[1] > -1.0 && scaled[1] < size)) {
+        return false;
+    }
+    *row = static_cast<int>(scaled[0]);
+    *column = static_cast<int>(scaled[1]);
+    return true;
+#endif
+}
+
+// Plays the steps with indices from `first` up to `end`, and counts on
+// `counts` (the picture's bytes) the point of every step after the warm-up,
+// the first step after it excepted. One copy per colouring, kind of map
+// count and kind of count, so that none of them is tested on every step.
+template <int mode, bool power_of_two_maps, bool saturates, typename draw_source>
+game_position play_steps(const plotting_setup& setup, game_position at, draw_source& draws,
+                         std::int64_t first, std::int64_t end, std::uint8_t* counts) {
+    std::int64_t i = first;
+    for (; i < end && i <= setup.warm_up_steps; ++i) {
+        take_step<mode, power_of_two_maps>(setup, draws, &at);
+    }
+    const double2 half = {0.5, 0.5};
+    const std::uint32_t gray_mask = count_mask(7);
+    for (; i < end; ++i) {
+        const map_columns& m = take_step<mode, power_of_two_maps>(setup, draws, &at);
+        int row, column;
+        if (pixel_of_scaled(((at.point - setup.center) * setup.scale + half) * setup.size,
+                            setup.resolution, &row, &column)) {
+            std::uint8_t* const pixel = counts + 3 * (row * setup.resolution + column);
+            count_plot<saturates>(pixel, mode == color_gray    ? gray_mask
+                                         : mode == color_areas ? m.mask
+                                                               : setup.masks[at.current_color & 7]);
+        }
+    }
+    return at;
+}
+
+template <typename draw_source>
+using step_player = game_position (*)(const plotting_setup&, game_position, draw_source&,
+                                      std::int64_t, std::int64_t, std::uint8_t*);
+
+// The copy of play_steps for a run.
+template <typename draw_source>
+step_player<draw_source> step_player_for(int mode, bool power_of_two_maps, bool saturates) {
+#define TESSADOX_PLAYERS(mode)                                                                     \
+    {                                                                                              \
+        {play_steps<mode, false, false, draw_source>, play_steps<mode, false, true, draw_source>}, \
+        {                                                                                          \
+            play_steps<mode, true, false, draw_source>, play_steps<mode, true, true, draw_source>  \
+        }                                                                                          \
+    }
+    static constexpr step_player<draw_source> players[3][2][2] = {
+        TESSADOX_PLAYERS(color_gray), TESSADOX_PLAYERS(color_mixed), TESSADOX_PLAYERS(color_areas)};
+#undef TESSADOX_PLAYERS
+    return players[mode][power_of_two_maps][saturates];
+}
+
+// Frames the attractor, then plays the plotting pass into a new picture.
+template <typename draw_source>
+picture render(const settings& run, const std::vector<affine_map>& maps, draw_source& draws) {
+    // A picture without pixels takes no step at all: nothing to frame or draw.
+    if (run.resolution < 1) {
+        return picture{run.resolution, {}};
+    }
+    const frame framed = frame_attractor(run.resolution, maps, draws);
+    const plot_counting counting = counting_for(run.background, run.color_mode);
+    // Every count starts where the background stands.
+    picture drawn = blank_picture(run.resolution, counting.first_count);
+    const plotting_setup setup = plotting_setup_for(run, maps, framed);
+    const step_player<draw_source> play = step_player_for<draw_source>(
+        run.color_mode, is_power_of_two(run.map_count), counting.saturates);
+    play(setup, starting_position(), draws, 0, steps_of_run(setup), drawn.image.data());
+    settle_counts(&drawn, counting);
+    return drawn;
+}
