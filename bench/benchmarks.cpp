@@ -1,50 +1,51 @@
-// Microbenchmarks of the parts of a run that take its time: the random step
-// in each colouring, the framing pass, the plotting pass (render, which is
-// mostly the plotting loop) and the PNG writer.
-// Each case reports the rate of its unit of work (steps, or bytes of picture)
-// so that sizes can be compared; the whole run is measured by floor_table.
+// Microbenchmarks of the parts of a run that take its time: a draw, the
+// random step in each colouring, the framing pass, the plotting pass and the
+// PNG writer. Each case reports the rate of its unit of work (draws, steps,
+// or bytes of picture) so that sizes can be compared; the whole run is
+// measured by limit_table.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "fingerprint.hpp"
+#include "plotting.hpp"
 #include "png_output.hpp"
-#include "render.hpp"
+#include "random_stream.hpp"
 
 namespace {
 
-// The maps of md5's empty checksum, and a pinned seed, as a run would have.
-void set_up_run(int size, int mode) {
-    resolution = size;
-    background = 0;
-    intensity = 30;
-    color_mode = mode;
-    map_count = 4;
-    const char checksum[] = "d41d8cd98f00b204e9800998ecf8427e";
-    for (int i = 0; i < map_count; ++i) {
-        digit_groups[i] = decode_group(reinterpret_cast<const unsigned char*>(checksum) + 8 * i);
-    }
-    build_maps();
-    current_color = 0;
-    std::srand(1700000000);
+constexpr unsigned seed = 1700000000;
+
+// The settings and maps of md5's empty checksum, as a run would have them.
+settings run_of(int size, int mode) {
+    settings run;
+    run.resolution = size;
+    run.color_mode = mode;
+    return run;
 }
 
-// Times one kind of step on a point that goes on from step to step.
-template <typename Step> void time_steps(benchmark::State& state, Step step) {
-    double x = 1.0, y = 2.0;
+std::vector<affine_map> md5_maps() {
+    const char checksum[] = "d41d8cd98f00b204e9800998ecf8427e";
+    std::vector<digit_group> groups;
+    for (int i = 0; i < 4; ++i) {
+        groups.push_back(decode_group(reinterpret_cast<const unsigned char*>(checksum) + 8 * i));
+    }
+    return build_maps(groups);
+}
+
+void draw(benchmark::State& state) {
+    random_stream draws(seed);
     for (auto _ : state) {
-        step(&x, &y);
-        benchmark::DoNotOptimize(x);
-        benchmark::DoNotOptimize(y);
+        benchmark::DoNotOptimize(draws());
     }
     state.SetItemsProcessed(state.iterations());
 }
+BENCHMARK(draw);
 
-// The floor of a step: one draw of rand(), two in the mixed colouring.
+// The C library's rand(), which the generator replaces, for comparison.
 void rand_draw(benchmark::State& state) {
-    std::srand(1700000000);
+    std::srand(seed);
     for (auto _ : state) {
         benchmark::DoNotOptimize(std::rand());
     }
@@ -52,44 +53,61 @@ void rand_draw(benchmark::State& state) {
 }
 BENCHMARK(rand_draw);
 
-// The step as the plotting loop takes it: the draws, the remainder by a
-// divisor made ready once (md5's 4 maps, a power of two), the colour rule
-// and the map.
+// A jump as far as a thread's share of the largest run.
+void discard(benchmark::State& state) {
+    random_stream draws(seed);
+    for (auto _ : state) {
+        draws.discard(static_cast<std::uint64_t>(state.range(0)));
+        benchmark::DoNotOptimize(draws.sums);
+    }
+}
+BENCHMARK(discard)->Arg(100000)->Arg(60000000)->Unit(benchmark::kMicrosecond);
+
+// Steps as the plotting loop takes them, without plotting: the draws, the
+// map choice, the colour rule and the map on one chain of points.
 void random_step(benchmark::State& state) {
-    set_up_run(300, static_cast<int>(state.range(0)));
-    const map_divisor divisor = divisor_of(map_count);
-    int color = 0;
-    time_steps(state, [&](double* x, double* y) {
-        apply_map(maps[choose_map<true>(color_mode, divisor, &color)], x, y, *x, *y);
-    });
+    const int mode = static_cast<int>(state.range(0));
+    const std::vector<affine_map> maps = md5_maps();
+    const plotting_setup setup = plotting_setup_for(run_of(300, mode), maps, frame{0, 0, 1});
+    random_stream draws(seed);
+    game_position at = starting_position();
+    for (auto _ : state) {
+        switch (mode) {
+        case color_gray:
+            take_step<color_gray, true>(setup, draws, &at);
+            break;
+        case color_mixed:
+            take_step<color_mixed, true>(setup, draws, &at);
+            break;
+        default:
+            take_step<color_areas, true>(setup, draws, &at);
+        }
+        benchmark::DoNotOptimize(at);
+    }
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(random_step)->ArgName("color_mode")->Arg(color_gray)->Arg(color_mixed)->Arg(color_areas);
 
-void plain_random_step(benchmark::State& state) {
-    set_up_run(300, color_mixed);
-    time_steps(state, [](double* x, double* y) { apply_random_map_plain(x, y, *x, *y); });
-}
-BENCHMARK(plain_random_step);
-
 void framing_pass(benchmark::State& state) {
-    set_up_run(static_cast<int>(state.range(0)), color_mixed);
+    const int size = static_cast<int>(state.range(0));
+    const std::vector<affine_map> maps = md5_maps();
+    random_stream draws(seed);
     for (auto _ : state) {
-        double center_x, center_y, scale;
-        frame_attractor(&center_x, &center_y, &scale);
-        benchmark::DoNotOptimize(scale);
+        benchmark::DoNotOptimize(frame_attractor(size, maps, draws));
     }
-    state.SetItemsProcessed(state.iterations() * 60 * resolution);
+    state.SetItemsProcessed(state.iterations() * 60 * size);
 }
 BENCHMARK(framing_pass)->ArgName("resolution")->Arg(300)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The whole of render: framing, clearing and intensity x R x R steps.
 void plotting_pass(benchmark::State& state) {
-    set_up_run(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const settings run = run_of(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const std::vector<affine_map> maps = md5_maps();
+    random_stream draws(seed);
     for (auto _ : state) {
-        render();
-        benchmark::ClobberMemory();
+        benchmark::DoNotOptimize(render(run, maps, draws));
     }
-    state.SetItemsProcessed(state.iterations() * intensity * resolution * resolution);
+    state.SetItemsProcessed(state.iterations() * run.intensity * run.resolution * run.resolution);
 }
 BENCHMARK(plotting_pass)
     ->ArgNames({"resolution", "color_mode"})
@@ -100,17 +118,18 @@ BENCHMARK(plotting_pass)
 // fresh stream on /dev/null in its place (glibc lets stdout be assigned);
 // the console's own stream is kept open for the report and put back.
 void png_writer(benchmark::State& state) {
-    set_up_run(static_cast<int>(state.range(0)), color_mixed);
-    render();
+    const settings run = run_of(static_cast<int>(state.range(0)), color_mixed);
+    random_stream draws(seed);
+    const picture drawn = render(run, md5_maps(), draws);
     std::FILE* const console = stdout;
     for (auto _ : state) {
         state.PauseTiming();
         stdout = std::fopen("/dev/null", "wb");
         state.ResumeTiming();
-        write_png();
+        write_png(run, drawn);
     }
     stdout = console;
-    state.SetBytesProcessed(state.iterations() * 3 * resolution * resolution);
+    state.SetBytesProcessed(state.iterations() * 3 * run.resolution * run.resolution);
 }
 BENCHMARK(png_writer)->ArgName("resolution")->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond);
 

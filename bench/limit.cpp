@@ -1,65 +1,91 @@
-// The floor of a tessadox run: the same rand() draws and the same PNG
-// encoding of the same picture, and nothing else. A run of tessadox can be no
-// faster than this, so its time is measured against it.
+// The limit of a tessadox run: the same draws from the generator, the same
+// chain of map applications from step to step in the framing and the
+// plotting pass, and the same PNG encoding of the same picture, but no pixel
+// written. A run of tessadox can be no faster than this, so its time is
+// measured against it.
 //
-//   tessadox_floor PICTURE [tessadox options] > picture.png
+//   tessadox_limit PICTURE [tessadox options] < checksum > picture.png
 //
-// PICTURE holds the picture that tessadox draws for those options: its rows
-// of red, green and blue bytes, resolution x 3 x resolution bytes in all.
-// The stream written is then byte for byte the one tessadox writes.
+// PICTURE holds the picture that tessadox draws for those options and that
+// checksum: its rows of red, green and blue bytes, resolution x 3 x
+// resolution bytes in all. The stream written is then byte for byte the one
+// tessadox writes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
+#include "environment.hpp"
+#include "fingerprint.hpp"
 #include "options.hpp"
+#include "plotting.hpp"
 #include "png_output.hpp"
-#include "render.hpp"
+#include "random_stream.hpp"
 
-// Reads the rows of the picture into the used part of the frame buffer.
-static void load_picture(const char* path) {
+namespace {
+
+// Reads the picture's rows.
+picture load_picture(const char* path, int resolution) {
+    picture drawn = blank_picture(resolution, 0);
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
         std::perror(path);
         std::exit(1);
     }
-    const std::size_t row_bytes = 3 * static_cast<std::size_t>(resolution);
-    for (int row = 0; row < resolution; ++row) {
-        if (std::fread(image[row], 1, row_bytes, file) != row_bytes) {
-            std::fprintf(stderr, "%s: too short for a %d x %d picture\n", path, resolution,
-                         resolution);
-            std::exit(1);
-        }
+    const std::size_t size = drawn.image.size() - 1; // the spare byte is no pixel
+    if (std::fread(drawn.image.data(), 1, size, file) != size) {
+        std::fprintf(stderr, "%s: too short for a %d x %d picture\n", path, resolution, resolution);
+        std::exit(1);
     }
     std::fclose(file);
+    return drawn;
 }
 
-// The draws of the framing pass, then those of the warm-up and main loop of
-// the plotting pass: one per step, two in the mixed colouring.
-static void draw_random_values() {
-    if (resolution < 1) {
-        return;
+// The plotting pass's steps with nothing plotted.
+template <int mode, bool power_of_two_maps>
+double2 play_without_plots(const plotting_setup& setup, random_stream& draws) {
+    game_position at = starting_position();
+    for (std::int64_t i = 0; i < steps_of_run(setup); ++i) {
+        take_step<mode, power_of_two_maps>(setup, draws, &at);
     }
-    for (int i = 0; i < 60 * resolution; ++i) {
-        std::rand();
-    }
-    const std::int64_t all_steps = static_cast<std::int64_t>(intensity) * resolution * resolution;
-    const std::int64_t steps = all_steps > 50 * resolution ? all_steps : 50 * resolution;
-    const int draws_per_step = color_mode == color_mixed ? 2 : 1;
-    for (std::int64_t i = 0; i < steps * draws_per_step; ++i) {
-        std::rand();
+    return at.point;
+}
+
+template <bool power_of_two_maps>
+double2 play_in_colouring(int mode, const plotting_setup& setup, random_stream& draws) {
+    switch (mode) {
+    case color_gray:
+        return play_without_plots<color_gray, power_of_two_maps>(setup, draws);
+    case color_mixed:
+        return play_without_plots<color_mixed, power_of_two_maps>(setup, draws);
+    default:
+        return play_without_plots<color_areas, power_of_two_maps>(setup, draws);
     }
 }
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: tessadox_floor PICTURE [tessadox options] > picture.png\n", stderr);
+        std::fputs("usage: tessadox_limit PICTURE [tessadox options] < checksum > picture.png\n",
+                   stderr);
         return 2;
     }
     // The picture's path stands where tessadox has its own name.
-    parse_options(argc - 1, argv + 1);
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    load_picture(argv[1]);
-    draw_random_values();
-    return write_png() == 0 ? 0 : 1;
+    const settings run = parse_options(argc - 1, argv + 1);
+    random_stream draws(run_seed(std::getenv("SOURCE_DATE_EPOCH"), std::time(nullptr)));
+    const std::vector<affine_map> maps = build_maps(read_checksum(stdin, run.map_count));
+    if (run.resolution >= 1) {
+        const frame framed = frame_attractor(run.resolution, maps, draws);
+        const plotting_setup setup = plotting_setup_for(run, maps, framed);
+        const double2 end = is_power_of_two(run.map_count)
+                                ? play_in_colouring<true>(run.color_mode, setup, draws)
+                                : play_in_colouring<false>(run.color_mode, setup, draws);
+        // The chain's end is used, so no step can be left out.
+        if (end[0] == 12345.678) {
+            std::fputs("", stderr);
+        }
+    }
+    const picture drawn = load_picture(argv[1], run.resolution);
+    return write_png(run, drawn) == 0 ? 0 : 1;
 }
