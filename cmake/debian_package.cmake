@@ -1,5 +1,6 @@
-# The Debian package of what `cmake --install` installs: run `cpack -G DEB`
-# in the build folder.
+# The Debian package of what `cmake --install` installs, plus the copyright
+# and the changelog that Debian asks of every package: run `cpack -G DEB` in
+# the build folder.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessadox)
 set(CPACK_PACKAGE_VENDOR "The Tessadox developers")
@@ -19,4 +20,21 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # (libpng and the C library), each with the least version its symbols need.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
+
+# The copyright (machine-readable, as Debian's tools read it) and the
+# changelog, compressed as Debian compresses it; -n keeps the bytes free of
+# the file's name and time. The version has no Debian revision, so this is a
+# native package and its changelog is changelog.gz, not changelog.Debian.gz.
+# They are a component of their own, left out of `cmake --install`: only the
+# package carries them, next to the default component.
+set(debian_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${debian_changelog}
+  COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/debian/changelog > ${debian_changelog}
+  DEPENDS debian/changelog)
+add_custom_target(debian_changelog ALL DEPENDS ${debian_changelog})
+install(FILES debian/copyright ${debian_changelog}
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian_documents EXCLUDE_FROM_ALL)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL ${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME} debian_documents)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 include(CPack)

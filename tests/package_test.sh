@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # What `cmake --install` and `cpack -G DEB` deliver: exactly the binary and
-# the manual page, where a Unix system looks for them, in a package that
-# depends on libpng; and the binary delivered draws what the tested one draws.
+# the manual page, where a Unix system looks for them; the package adds the
+# copyright and the changelog that Debian asks for, depends on libpng and
+# passes lintian without an error or a warning; and the binary delivered
+# draws what the tested one draws.
 #
 # usage: package_test.sh BUILD_FOLDER TESSADOX_BINARY
 set -euo pipefail
@@ -19,14 +21,16 @@ pinned_picture() {
 }
 pinned_picture "$binary" >"$work/expected.png"
 
-# Checks that the installed tree under $1 holds the binary in bin/ and the
-# manual page in share/man/man1/, and nothing else.
+# Checks that the installed tree under $1 holds the binary in bin/, the
+# manual page in share/man/man1/ and the files named after $2, and nothing
+# else.
 check_tree() {
   local root=$1 what=$2
-  local files
+  shift 2
+  local files expected
   files=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
-  [ "$files" = "./bin/tessadox ./share/man/man1/tessadox.1.gz " ] ||
-    fail "$what installs: $files"
+  expected=$(printf '%s\n' ./bin/tessadox ./share/man/man1/tessadox.1.gz "$@" | sort | tr '\n' ' ')
+  [ "$files" = "$expected" ] || fail "$what installs: $files"
   [ -x "$root/bin/tessadox" ] || fail "$what: bin/tessadox is not executable"
   if [ -f "$root/bin/tessadox" ]; then
     cmp -s <(pinned_picture "$root/bin/tessadox") "$work/expected.png" ||
@@ -62,6 +66,10 @@ expected_contents="drwxr-xr-x root/root ./usr/
 drwxr-xr-x root/root ./usr/bin/
 -rwxr-xr-x root/root ./usr/bin/tessadox
 drwxr-xr-x root/root ./usr/share/
+drwxr-xr-x root/root ./usr/share/doc/
+drwxr-xr-x root/root ./usr/share/doc/tessadox/
+-rw-r--r-- root/root ./usr/share/doc/tessadox/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/tessadox/copyright
 drwxr-xr-x root/root ./usr/share/man/
 drwxr-xr-x root/root ./usr/share/man/man1/
 -rw-r--r-- root/root ./usr/share/man/man1/tessadox.1.gz"
@@ -84,6 +92,37 @@ for field in "${fields[@]}"; do
 done
 
 dpkg-deb -x "$deb" "$work/unpacked"
-check_tree "$work/unpacked/usr" "the package"
+documents=$work/unpacked/usr/share/doc/tessadox
+check_tree "$work/unpacked/usr" "the package" ./share/doc/tessadox/changelog.gz \
+  ./share/doc/tessadox/copyright
+
+# The changelog's latest entry is this version, so a new version without an
+# entry of its own fails here.
+if gzip -dc "$documents/changelog.gz" >"$work/changelog" 2>/dev/null; then
+  latest=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+  [ "$latest" = "$version" ] || fail "the changelog's latest entry is $latest, not $version"
+fi
+
+# The copyright states the licence of LICENSE: the same copyright holder and
+# year, and the permission text word for word (a paragraph's lines indented
+# by one blank, an empty line written as " .").
+licence=$(dirname "$0")/../LICENSE
+if [ -f "$documents/copyright" ]; then
+  holder=$(sed -n 's/^Copyright (c) //p' "$licence")
+  grep -qxF "Copyright: $holder" "$documents/copyright" ||
+    fail "the copyright does not name '$holder' as LICENSE does"
+  # the stand-alone paragraph that begins with "License:", less that line
+  stated=$(awk -v RS= '/^License: /' "$documents/copyright" | tail -n +2 |
+    sed -e 's/^ //' -e 's/^\.$//')
+  [ "$stated" = "$(sed -n '/^Permission/,$p' "$licence")" ] ||
+    fail "the copyright's licence text differs from LICENSE"
+fi
+
+# Debian's own checks of a package; informational and pedantic notes are
+# listed but do not fail.
+lintian --display-level '>=pedantic' --fail-on error,warning "$deb" >"$work/lintian" 2>&1 ||
+  fail "lintian reports an error or a warning"
+echo "lintian:"
+grep -vx 'running with root privileges is not recommended!' "$work/lintian" || true
 
 finish
