@@ -10,6 +10,7 @@
 // that depends on the random colour or on the pixel.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -17,6 +18,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "random_stream.hpp"
 #include "render.hpp"
 
 // Counted plots. A channel's value depends only on how many points were
@@ -154,56 +156,84 @@ inline bool pixel_of_scaled(double2 scaled, int size, int* row, int* column) {
 #endif
 }
 
-// Plays the steps with indices from `first` up to `end`, and counts on
-// `counts` (the picture's bytes) the point of every step after the warm-up,
-// the first step after it excepted. One copy per colouring, kind of map
-// count and kind of count, so that none of them is tested on every step.
-template <int mode, bool power_of_two_maps, bool saturates, typename draw_source>
-game_position play_steps(const plotting_setup& setup, game_position at, draw_source& draws,
-                         std::int64_t first, std::int64_t end, std::uint8_t* counts) {
+// Draws read straight from a block of the generator's sums.
+struct sums_reader {
+    const std::uint32_t* next;
+    std::uint32_t operator()() {
+        return *next++ >> 1;
+    }
+};
+
+// Plays the steps with indices from `first` up to `end` on draws that are
+// ready, and counts on `counts` (the picture's bytes) the point of every
+// step after the warm-up, the first step after it excepted. Without
+// `plotting` it only plays them: the limit that the benchmarks measure runs
+// against.
+template <int mode, bool power_of_two_maps, bool saturates, bool plotting = true>
+inline void play_ready_steps(const plotting_setup& setup, game_position* at, sums_reader draws,
+                             std::int64_t first, std::int64_t end, std::uint8_t* counts) {
     std::int64_t i = first;
-    for (; i < end && i <= setup.warm_up_steps; ++i) {
-        take_step<mode, power_of_two_maps>(setup, draws, &at);
+    for (; i < end && (!plotting || i <= setup.warm_up_steps); ++i) {
+        take_step<mode, power_of_two_maps>(setup, draws, at);
     }
     const double2 half = {0.5, 0.5};
     const std::uint32_t gray_mask = count_mask(7);
     for (; i < end; ++i) {
-        const map_columns& m = take_step<mode, power_of_two_maps>(setup, draws, &at);
+        const map_columns& m = take_step<mode, power_of_two_maps>(setup, draws, at);
         int row, column;
-        if (pixel_of_scaled(((at.point - setup.center) * setup.scale + half) * setup.size,
+        if (pixel_of_scaled(((at->point - setup.center) * setup.scale + half) * setup.size,
                             setup.resolution, &row, &column)) {
             std::uint8_t* const pixel = counts + 3 * (row * setup.resolution + column);
-            count_plot<saturates>(pixel, mode == color_gray    ? gray_mask
-                                         : mode == color_areas ? m.mask
-                                                               : setup.masks[at.current_color & 7]);
+            count_plot<saturates>(pixel, mode == color_gray ? gray_mask
+                                         : mode == color_areas
+                                             ? m.mask
+                                             : setup.masks[at->current_color & 7]);
+        }
+    }
+}
+
+// Plays the steps with indices from `first` up to `end`, a block of the
+// generator's draws at a time: within a block nothing but the steps runs,
+// so the point, the colour and the place in the block stay in registers.
+// One copy per colouring, kind of map count and kind of count, so that none
+// of them is tested on every step.
+template <int mode, bool power_of_two_maps, bool saturates, bool plotting = true>
+game_position play_steps(const plotting_setup& setup, game_position at, random_stream& draws,
+                         std::int64_t first, std::int64_t end, std::uint8_t* counts) {
+    constexpr int draws_per_step = mode == color_mixed ? 2 : 1;
+    std::int64_t i = first;
+    while (i < end) {
+        const std::int64_t ready_steps =
+            std::min<std::int64_t>(end - i, draws.ready_count() / draws_per_step);
+        if (ready_steps > 0) {
+            play_ready_steps<mode, power_of_two_maps, saturates, plotting>(
+                setup, &at, sums_reader{draws.ready()}, i, i + ready_steps, counts);
+            draws.take(static_cast<int>(ready_steps * draws_per_step));
+            i += ready_steps;
+        } else {
+            // The block ends within the step: its draws come one at a time,
+            // the generator refilling on the way.
+            std::uint32_t sums[draws_per_step];
+            for (std::uint32_t& sum : sums) {
+                sum = draws() << 1;
+            }
+            play_ready_steps<mode, power_of_two_maps, saturates, plotting>(
+                setup, &at, sums_reader{sums}, i, i + 1, counts);
+            ++i;
         }
     }
     return at;
 }
 
-template <typename draw_source>
-using step_player = game_position (*)(const plotting_setup&, game_position, draw_source&,
+using step_player = game_position (*)(const plotting_setup&, game_position, random_stream&,
                                       std::int64_t, std::int64_t, std::uint8_t*);
 
 // The copy of play_steps for a run.
-template <typename draw_source>
-step_player<draw_source> step_player_for(int mode, bool power_of_two_maps, bool saturates) {
-#define TESSADOX_PLAYERS(mode)                                                                     \
-    {                                                                                              \
-        {play_steps<mode, false, false, draw_source>, play_steps<mode, false, true, draw_source>}, \
-        {                                                                                          \
-            play_steps<mode, true, false, draw_source>, play_steps<mode, true, true, draw_source>  \
-        }                                                                                          \
-    }
-    static constexpr step_player<draw_source> players[3][2][2] = {
-        TESSADOX_PLAYERS(color_gray), TESSADOX_PLAYERS(color_mixed), TESSADOX_PLAYERS(color_areas)};
-#undef TESSADOX_PLAYERS
-    return players[mode][power_of_two_maps][saturates];
-}
+step_player step_player_for(int mode, bool power_of_two_maps, bool saturates);
 
 // Frames the attractor, then plays the plotting pass into a new picture.
-template <typename draw_source>
-picture render(const settings& run, const std::vector<affine_map>& maps, draw_source& draws) {
+inline picture render(const settings& run, const std::vector<affine_map>& maps,
+                      random_stream& draws) {
     // A picture without pixels takes no step at all: nothing to frame or draw.
     if (run.resolution < 1) {
         return picture{run.resolution, {}};
@@ -213,8 +243,8 @@ picture render(const settings& run, const std::vector<affine_map>& maps, draw_so
     // Every count starts where the background stands.
     picture drawn = blank_picture(run.resolution, counting.first_count);
     const plotting_setup setup = plotting_setup_for(run, maps, framed);
-    const step_player<draw_source> play = step_player_for<draw_source>(
-        run.color_mode, is_power_of_two(run.map_count), counting.saturates);
+    const step_player play =
+        step_player_for(run.color_mode, is_power_of_two(run.map_count), counting.saturates);
     play(setup, starting_position(), draws, 0, steps_of_run(setup), drawn.image.data());
     settle_counts(&drawn, counting);
     return drawn;

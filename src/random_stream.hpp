@@ -49,6 +49,21 @@ struct random_stream {
         return sums[next++] >> 1;
     }
 
+    // For loops that take many draws at once, with no test and no call in
+    // between: the sums that the next draws come from (a draw is its sum
+    // shifted right by one) up to the end of the block, of which such a loop
+    // then says how many it took. None are ready when the block is used up:
+    // a call of the generator refills it.
+    const std::uint32_t* ready() const {
+        return &sums[next];
+    }
+    int ready_count() const {
+        return lag + block - next;
+    }
+    void take(int count) {
+        next += count;
+    }
+
     // Makes the next block of sums from the last lag of the block before.
     void refill();
 };

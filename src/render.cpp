@@ -87,6 +87,19 @@ plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_
     return setup;
 }
 
+step_player step_player_for(int mode, bool power_of_two_maps, bool saturates) {
+#define TESSADOX_PLAYERS(mode)                                                                     \
+    {                                                                                              \
+        {play_steps<mode, false, false>, play_steps<mode, false, true>}, {                         \
+            play_steps<mode, true, false>, play_steps<mode, true, true>                            \
+        }                                                                                          \
+    }
+    static constexpr step_player players[3][2][2] = {
+        TESSADOX_PLAYERS(color_gray), TESSADOX_PLAYERS(color_mixed), TESSADOX_PLAYERS(color_areas)};
+#undef TESSADOX_PLAYERS
+    return players[mode][power_of_two_maps][saturates];
+}
+
 bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* column) {
     return pixel_of_scaled(double2{row_scaled, column_scaled}, size, row, column);
 }
