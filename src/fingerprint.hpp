@@ -66,43 +66,26 @@ inline int mixed_color(int color, int k, std::uint32_t draw) {
     return (draw & 1) == 0 ? k + 1 : color;
 }
 
-// map_count made ready for taking remainders by multiplication: the
-// remainder of a draw then takes two multiplications instead of a division,
-// which the plotting pass would wait for on every step. Exact for every
-// 32-bit draw and every count (Lemire, Kaser and Kurz, "Faster remainder by
-// direct computation", 2019).
-struct map_divisor {
-    std::uint64_t reciprocal; // 2^64 / count, rounded up (0 for a count of 1)
-    std::uint32_t count;
-};
-
-inline map_divisor divisor_of(int count) {
-    const std::uint32_t divisor = static_cast<std::uint32_t>(count);
-    return map_divisor{UINT64_MAX / divisor + 1, divisor};
-}
-
 // md5, sha256 and sha512 give 4, 8 and 16 maps: a count that is a power of
-// two takes its remainders with a mask, cheaper still.
+// two takes its remainders with a mask. Other counts divide: the division
+// waits for nothing but its draw, so it runs ahead of the chain of points
+// and costs the plotting pass no time.
 inline bool is_power_of_two(int count) {
     return count > 0 && (count & (count - 1)) == 0;
 }
 
-// draw % divisor.count; power_of_two promises that the count is one.
-template <bool power_of_two = false>
-inline int remainder_of(std::uint32_t draw, map_divisor divisor) {
-    if (power_of_two) {
-        return static_cast<int>(draw & (divisor.count - 1));
-    }
-    const std::uint64_t fraction = divisor.reciprocal * draw;
-    return static_cast<int>(static_cast<unsigned __int128>(fraction) * divisor.count >> 64);
+// draw % count; power_of_two promises that the count is one.
+template <bool power_of_two = false> inline int remainder_of(std::uint32_t draw, int count) {
+    const std::uint32_t divisor = static_cast<std::uint32_t>(count);
+    return static_cast<int>(power_of_two ? draw & (divisor - 1) : draw % divisor);
 }
 
 // Chooses the map of one plotting step and applies the colour rule of `mode`
 // to *color: the map's draw comes first, then, in the mixed colouring, the
 // colour's.
 template <bool power_of_two = false, typename draw_source>
-inline int choose_map(int mode, map_divisor divisor, draw_source& draws, int* color) {
-    const int k = remainder_of<power_of_two>(draws(), divisor);
+inline int choose_map(int mode, int map_count, draw_source& draws, int* color) {
+    const int k = remainder_of<power_of_two>(draws(), map_count);
     if (mode == color_areas) {
         *color = k + 1;
     } else if (mode == color_mixed) {
@@ -118,7 +101,6 @@ inline int choose_map(int mode, map_divisor divisor, draw_source& draws, int* co
 template <typename draw_source>
 void apply_random_map(const std::vector<affine_map>& maps, int color_mode, draw_source& draws,
                       int* current_color, double* new_x, double* new_y, double x, double y) {
-    const int k =
-        choose_map(color_mode, divisor_of(static_cast<int>(maps.size())), draws, current_color);
+    const int k = choose_map(color_mode, static_cast<int>(maps.size()), draws, current_color);
     apply_map(maps[k], new_x, new_y, x, y);
 }

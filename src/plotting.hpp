@@ -5,7 +5,7 @@
 // Everything else a step does (the map choice, the pixel, the plot) stays
 // off that chain and must not add branches that mispredict: the loop keeps
 // what it reads in one record, works on x and y in one register, takes
-// remainders without a division, tests the bounds with one comparison per
+// remainders by a mask where it can, tests the bounds with one comparison per
 // index and plots by adding to a count, with no branch and no table lookup
 // that depends on the random colour or on the pixel.
 #pragma once
@@ -91,7 +91,7 @@ struct map_columns {
 // What every step of the plotting pass reads, fixed for the whole pass.
 struct plotting_setup {
     map_columns maps[max_maps];
-    map_divisor divisor;
+    int map_count;
     std::uint32_t masks[8]; // the count mask of each colour
     double2 center, scale, size;
     int resolution;
@@ -124,7 +124,7 @@ template <int mode, bool power_of_two_maps, typename draw_source>
 inline const map_columns& take_step(const plotting_setup& setup, draw_source& draws,
                                     game_position* at) {
     const map_columns& m =
-        setup.maps[choose_map<power_of_two_maps>(mode, setup.divisor, draws, &at->current_color)];
+        setup.maps[choose_map<power_of_two_maps>(mode, setup.map_count, draws, &at->current_color)];
     const double2 swapped = __builtin_shufflevector(at->point, at->point, 1, 0);
     at->point = (m.diagonal * at->point + m.cross * swapped) + m.shift;
     return m;

@@ -73,7 +73,7 @@ plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_
         setup.maps[k] = map_columns{double2{m.a, m.d}, double2{m.b, m.c}, double2{m.e, m.f},
                                     count_mask(static_cast<int>(k) + 1)};
     }
-    setup.divisor = divisor_of(static_cast<int>(maps.size()));
+    setup.map_count = static_cast<int>(maps.size());
     for (int color = 0; color < 8; ++color) {
         setup.masks[color] = count_mask(color);
     }
