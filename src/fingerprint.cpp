@@ -1,5 +1,11 @@
 #include "fingerprint.hpp"
 
+#include <poll.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 int hex_nibble(unsigned char byte) {
     if (byte >= '0' && byte <= '9') {
         return byte - '0';
@@ -25,13 +31,37 @@ digit_group decode_group(const unsigned char characters[8]) {
     };
 }
 
+// Fills `characters` from `input` up to the end of input, waiting for input
+// that is not there yet. A read that fails ends the run: a picture of
+// characters that were never read would pass for the checksum's.
+static void read_group(std::FILE* input, unsigned char* characters, std::size_t size) {
+    std::size_t filled = 0;
+    while (filled < size && !std::feof(input)) {
+        // Counted byte by byte, so that what a short read did deliver is
+        // well defined; what it did not deliver stays 0, like end of input.
+        filled += std::fread(characters + filled, 1, size - filled, input);
+        if (!std::ferror(input)) {
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            // A non-blocking descriptor with nothing to read yet.
+            pollfd readable{fileno(input), POLLIN, 0};
+            while (poll(&readable, 1, -1) < 0 && errno == EINTR) {
+            }
+        } else if (errno != EINTR) {
+            std::fprintf(stderr, "tessadox: cannot read standard input: %s\n",
+                         std::strerror(errno));
+            std::exit(1);
+        }
+        std::clearerr(input);
+    }
+}
+
 std::vector<digit_group> read_checksum(std::FILE* input, int map_count) {
     std::vector<digit_group> digit_groups;
     for (int i = 0; i < map_count; ++i) {
-        // Read byte by byte counted, so that what a short read did deliver is
-        // well defined; what it did not deliver stays 0, like end of input.
         unsigned char characters[8] = {};
-        std::fread(characters, 1, sizeof characters, input);
+        read_group(input, characters, sizeof characters);
         digit_groups.push_back(decode_group(characters));
     }
     return digit_groups;

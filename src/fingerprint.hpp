@@ -30,8 +30,10 @@ int hex_nibble(unsigned char byte);
 // Packs the eight characters of one group into its six fields.
 digit_group decode_group(const unsigned char characters[8]);
 
-// Reads map_count groups of 8 bytes from `input`, and not a byte more.
-// Characters that do not arrive before the end of input count as 0.
+// Reads map_count groups of 8 bytes from `input`, standard input, and not a
+// byte more. Characters that do not arrive before the end of input count as
+// 0; input that is not ready yet is waited for. A read error ends the
+// process with a message and status 1.
 std::vector<digit_group> read_checksum(std::FILE* input, int map_count);
 
 void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -292,13 +293,95 @@ TEST(Pipeline, OutOfRangeTransparentLevelsBelowTwoFiftySixAreWritten) {
     EXPECT_EQ(png.pixel(3, 3)[1], 7);
 }
 
-TEST(Pipeline, UnreadableStandardInputCountsAsEmpty) {
-    const std::string empty = run_tessadox({.args = {"-r", "16"}, .input = ""}).out;
-    for (const char* path : {"-", "/tmp"}) {
-        const run_result r = run_tessadox({.args = {"-r", "16"}, .stdin_path = path});
-        EXPECT_EQ(r.status, 0) << path;
-        EXPECT_EQ(r.out, empty) << path;
+// A descriptor whose reads fail with EIO: the controlling side of a
+// pseudo-terminal whose other side is closed.
+int failing_descriptor() {
+    const int controller = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (controller < 0 || grantpt(controller) != 0 || unlockpt(controller) != 0) {
+        return -1;
     }
+    close(open(ptsname(controller), O_RDWR | O_NOCTTY)); // opened once, then closed
+    return controller;
+}
+
+// Standard input that cannot be read ends the run: a picture of characters
+// that never arrived would pass for the checksum's.
+TEST(ReadError, EndsTheRunWithItsReason) {
+    const std::string message = "tessadox: cannot read standard input: ";
+    struct {
+        const char* what;
+        run_request request;
+        std::string err;
+    } cases[] = {
+        {"closed", {.stdin_path = "-"}, message + "Bad file descriptor\n"},
+        {"a directory", {.stdin_path = "/tmp"}, message + "Is a directory\n"},
+        {"EIO", {.stdin_fd = failing_descriptor()}, message + "Input/output error\n"},
+    };
+    for (auto& c : cases) {
+        c.request.args = {"-r", "16"};
+        const run_result r = run_tessadox(c.request);
+        EXPECT_EQ(r.status, 1) << c.what;
+        EXPECT_EQ(r.err, c.err) << c.what;
+        EXPECT_EQ(r.out, "") << c.what;
+    }
+}
+
+// Feeds `bytes` into a pipe from another thread, `piece` bytes at a time
+// after `pause` each, while tessadox reads the other end; the end it reads
+// from is non-blocking when asked.
+run_result run_with_input_fed(const std::string& bytes, std::size_t piece,
+                              std::chrono::milliseconds pause, bool non_blocking) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        return {};
+    }
+    if (non_blocking) {
+        fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
+    }
+    // The run may end before the feeder does: its writes then fail instead.
+    void (*const previous)(int) = std::signal(SIGPIPE, SIG_IGN);
+    std::thread feeder([&] {
+        for (std::size_t at = 0; at < bytes.size(); at += piece) {
+            std::this_thread::sleep_for(pause);
+            const std::string part = bytes.substr(at, piece);
+            if (write(ends[1], part.data(), part.size()) != static_cast<ssize_t>(part.size())) {
+                break;
+            }
+        }
+        close(ends[1]);
+    });
+    const run_result r = run_tessadox({.args = {"-r", "24", "-l", "40"}, .stdin_fd = ends[0]});
+    feeder.join();
+    std::signal(SIGPIPE, previous);
+    return r;
+}
+
+// Input that is slow to come is waited for, on a blocking pipe and on a
+// non-blocking one alike, and gives the picture of the same input at once.
+TEST(SlowInput, IsWaitedForAndDrawsTheSamePicture) {
+    const std::string line = checksum_line("sha1sum", "slow\n");
+    const std::string at_once = run_tessadox({.args = {"-r", "24", "-l", "40"}, .input = line}).out;
+    using std::chrono::milliseconds;
+    struct {
+        const char* what;
+        std::size_t piece;
+        milliseconds pause;
+        bool non_blocking;
+    } cases[] = {
+        {"non-blocking, late", line.size(), milliseconds(500), true},
+        {"non-blocking, in pieces", 3, milliseconds(20), true},
+        {"blocking, in pieces", 5, milliseconds(20), false},
+    };
+    for (const auto& c : cases) {
+        const run_result r = run_with_input_fed(line, c.piece, c.pause, c.non_blocking);
+        EXPECT_EQ(r.status, 0) << c.what;
+        EXPECT_EQ(r.err, "") << c.what;
+        EXPECT_EQ(r.out, at_once) << c.what;
+    }
+    // the end of input comes before a whole checksum: what came counts, the rest is 0
+    const run_result short_late = run_with_input_fed("abc", 1, milliseconds(50), true);
+    EXPECT_EQ(short_late.status, 0);
+    EXPECT_EQ(short_late.out, run_tessadox({.args = {"-r", "24", "-l", "40"}, .input = "abc"}).out);
 }
 
 constexpr std::size_t hundred_megabytes = 100'000'000;
