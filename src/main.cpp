@@ -1,5 +1,8 @@
 // Tessadox: draws the attractor of the affine maps that a hexadecimal
-// checksum on standard input defines, as a PNG stream on standard output.
+// checksum on standard input defines, as a PNG stream on standard output,
+// or as coloured text when standard output is a terminal.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
 
@@ -7,6 +10,7 @@
 #include "options.hpp"
 #include "png_output.hpp"
 #include "render.hpp"
+#include "terminal.hpp"
 
 int main(int argc, char** argv) {
     parse_options(argc, argv);
@@ -15,6 +19,16 @@ int main(int argc, char** argv) {
     read_checksum();
     build_maps();
     render();
+    if (is_terminal(STDOUT_FILENO)) {
+        // Settings that the PNG writer refuses end the run the same way here.
+        if (png_refuses(resolution, transparent == 1, background)) {
+            on_png_warning(nullptr, nullptr);
+        }
+        const picture_look look{flip_bgr == 1, transparent == 1,
+                                static_cast<std::uint8_t>(background & 0xFF)};
+        draw_on_terminal(picture_view{image[0], resolution, image_stride}, look);
+        return 0;
+    }
     // A run that wrote no picture does not report success.
     return write_png() == 0 ? 0 : 1;
 }
