@@ -31,14 +31,17 @@ digit_group decode_group(const unsigned char characters[8]) {
     };
 }
 
-void read_checksum() {
+std::string read_checksum() {
+    std::string read;
     for (int i = 0; i < map_count; ++i) {
         // Read byte by byte counted, so that what a short read did deliver is
         // well defined; what it did not deliver stays 0, like end of input.
         unsigned char characters[8] = {};
-        std::fread(characters, 1, sizeof characters, stdin);
+        const std::size_t delivered = std::fread(characters, 1, sizeof characters, stdin);
+        read.append(reinterpret_cast<const char*>(characters), delivered);
         digit_groups[i] = decode_group(characters);
     }
+    return read;
 }
 
 void set_map(int index, double scale_x, double scale_y, double shear_y, double shear_x,

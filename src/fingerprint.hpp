@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 #include "settings.hpp"
 
@@ -37,7 +38,8 @@ int hex_nibble(unsigned char byte);
 digit_group decode_group(const unsigned char characters[8]);
 
 // Reads map_count groups of 8 bytes from standard input into digit_groups.
-void read_checksum();
+// Returns the characters read, fewer than asked for when the input ended.
+std::string read_checksum();
 
 void set_map(int index, double scale_x, double scale_y, double shear_y, double shear_x,
              double shift_x, double shift_y);

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "fingerprint.hpp"
+#include "hints.hpp"
 #include "options.hpp"
 #include "png_output.hpp"
 #include "render.hpp"
@@ -16,7 +17,15 @@ int main(int argc, char** argv) {
     parse_options(argc, argv);
     // Seeded by the second: runs within one second give identical bytes.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    read_checksum();
+    // A hint for a terminal on standard input comes before the read waits.
+    const bool typed = is_terminal(STDIN_FILENO);
+    if (typed) {
+        show_hint(input_hint({}, {}, checksum_length, true));
+    }
+    const std::string checksum_text = read_checksum();
+    if (!typed) {
+        show_hint(input_hint(checksum_text, {}, checksum_length, false));
+    }
     build_maps();
     render();
     if (is_terminal(STDOUT_FILENO)) {

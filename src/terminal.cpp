@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,4 +68,10 @@ void draw_on_terminal(const picture_view& picture, const picture_look& look) {
         write_standard_output(line);
     }
     close_standard_output();
+}
+
+void show_hint(const std::optional<std::string>& hint) {
+    if (hint && is_terminal(STDERR_FILENO)) {
+        std::fprintf(stderr, "%s\n", hint->c_str());
+    }
 }

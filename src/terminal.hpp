@@ -2,6 +2,9 @@
 // and what size the terminal has, and writing the picture's lines to it.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "terminal_picture.hpp"
 
 // The colours to use, from the environment: none at all when NO_COLOR is
@@ -24,3 +27,6 @@ bool is_terminal(int fd);
 // closes standard output as the PNG writer does. Nothing may be waiting in
 // stdout's buffer.
 void draw_on_terminal(const picture_view& picture, const picture_look& look);
+
+// Writes the hint as one line on standard error when that is a terminal.
+void show_hint(const std::optional<std::string>& hint);

@@ -3,7 +3,8 @@
 
 The picture drawn as text is read back cell by cell, following its escape
 sequences, and compared with the PNG that the same run writes to a pipe,
-averaged here over the same boxes with exact fractions.
+averaged here over the same boxes with exact fractions. Hints must reach a
+terminal and never a pipe.
 
 usage: terminal_test.py TESSADOX_BINARY FIXED_TIME_LIBRARY
 """
@@ -48,10 +49,12 @@ def open_terminal(rows, columns):
     return master, slave
 
 
-def run(args, text=MD5_EMPTY, env=None, terminals="out", rows=40, columns=100, second=1700000000):
+def run(args, text=MD5_EMPTY, env=None, terminals="out", rows=40, columns=100, second=1700000000,
+        before_input=None):
     """Runs the binary with the streams named in `terminals` ("in", "out",
     "err") on pseudo-terminals, the others on pipes. Returns the status and
-    what standard output and standard error received."""
+    what standard output and standard error received. `before_input`, if
+    given, is waited for on standard error before the input is written."""
     parent, child = {}, {}
     for name in ("in", "out", "err"):
         if name in terminals:
@@ -65,6 +68,12 @@ def run(args, text=MD5_EMPTY, env=None, terminals="out", rows=40, columns=100, s
     for end in child.values():
         os.close(end)
     received = {"out": b"", "err": b""}
+    if before_input is not None:
+        while before_input not in received["err"]:
+            ready, _, _ = select.select([parent["err"]], [], [], 10)
+            if not ready:
+                break
+            received["err"] += os.read(parent["err"], 65536)
     os.write(parent["in"], text)
     if "in" not in terminals:
         os.close(parent["in"])
@@ -300,8 +309,31 @@ def test_refusals(problems):
         problems.append(f"-t -b 65543: status {status}")
 
 
+def test_hints(problems):
+    """On a terminal standard error, one line of advice; in a pipe, nothing."""
+    short = b"tessadox: the checksum has 32 hexadecimal digits; -l 32 reads them all\n"
+    tagged = (b"tessadox: the input is a tagged line, NAME (FILE) = CHECKSUM; run the checksum "
+              b"tool without --tag\n")
+    for args, text, hint in ((["-l", "64", "-r", "16"], MD5_EMPTY, short),
+                             (["-r", "16"], b"MD5 (-) = d41d8cd98f00b204e9800998ecf8427e\n",
+                              tagged)):
+        piped = run(args, text, terminals="")
+        on_terminal = run(args, text, terminals="err")
+        if piped[0] != 0 or piped[2] != b"":
+            problems.append(f"hint {args} in a pipe: {piped[0]} {piped[2]!r}")
+        if on_terminal != (0, piped[1], hint):
+            problems.append(f"hint {args} on a terminal: {on_terminal[0]} {on_terminal[2]!r}")
+    # A terminal on standard input: the hint comes before the read waits.
+    waiting = b"tessadox: standard input is a terminal"
+    status, out, err = run(["-r", "16"], MD5_FOX, terminals="in err", before_input=waiting)
+    if status != 0 or not err.startswith(waiting) or err.count(b"\n") != 1:
+        problems.append(f"hint for typed input: {status} {err!r}")
+    if out != run(["-r", "16"], MD5_FOX, terminals="")[1]:
+        problems.append("typed input drew another picture")
+
+
 def main():
-    groups = [test_colour_pictures, test_text_only, test_sizes, test_refusals]
+    groups = [test_colour_pictures, test_text_only, test_sizes, test_refusals, test_hints]
     failed = 0
     for group in groups:
         problems = []
