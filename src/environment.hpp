@@ -14,3 +14,15 @@ bool seed_of_epoch(const char* text, unsigned* seed);
 // and not empty, else `now`. A malformed value is refused on standard error
 // and ends the process with status 1.
 unsigned run_seed(const char* source_date_epoch, std::time_t now);
+
+inline constexpr int max_threads = 256;
+
+// Reads TESSADOX_THREADS: true, with the count, for a decimal integer from 1
+// to max_threads with nothing before or after the digits; false for any
+// other text.
+bool threads_of(const char* text, int* threads);
+
+// The number of threads that TESSADOX_THREADS asks for, or 0 when it is
+// unset or empty and the machine decides. A malformed value is refused on
+// standard error and ends the process with status 1.
+int requested_threads(const char* tessadox_threads);

@@ -32,9 +32,10 @@ digit_group decode_group(const unsigned char characters[8]) {
 }
 
 // Fills `characters` from `input` up to the end of input, waiting for input
-// that is not there yet. A read that fails ends the run: a picture of
-// characters that were never read would pass for the checksum's.
-static void read_group(std::FILE* input, unsigned char* characters, std::size_t size) {
+// that is not there yet; tells how many arrived. A read that fails ends the
+// run: a picture of characters that were never read would pass for the
+// checksum's.
+static std::size_t read_group(std::FILE* input, unsigned char* characters, std::size_t size) {
     std::size_t filled = 0;
     while (filled < size && !std::feof(input)) {
         // Counted byte by byte, so that what a short read did deliver is
@@ -55,16 +56,32 @@ static void read_group(std::FILE* input, unsigned char* characters, std::size_t 
         }
         std::clearerr(input);
     }
+    return filled;
 }
 
-std::vector<digit_group> read_checksum(std::FILE* input, int map_count) {
+std::vector<digit_group> read_checksum(std::FILE* input, int map_count,
+                                       std::string* characters_read) {
     std::vector<digit_group> digit_groups;
     for (int i = 0; i < map_count; ++i) {
         unsigned char characters[8] = {};
-        read_group(input, characters, sizeof characters);
+        const std::size_t arrived = read_group(input, characters, sizeof characters);
+        if (characters_read != nullptr) {
+            characters_read->append(reinterpret_cast<const char*>(characters), arrived);
+        }
         digit_groups.push_back(decode_group(characters));
     }
     return digit_groups;
+}
+
+std::string_view characters_at_hand(std::FILE* input) {
+#if defined(__GLIBC__)
+    // glibc's stream keeps what it read ahead between these two pointers.
+    return std::string_view(input->_IO_read_ptr,
+                            static_cast<std::size_t>(input->_IO_read_end - input->_IO_read_ptr));
+#else
+    static_cast<void>(input);
+    return {};
+#endif
 }
 
 void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings.hpp"
@@ -33,8 +35,14 @@ digit_group decode_group(const unsigned char characters[8]);
 // Reads map_count groups of 8 bytes from `input`, standard input, and not a
 // byte more. Characters that do not arrive before the end of input count as
 // 0; input that is not ready yet is waited for. A read error ends the
-// process with a message and status 1.
-std::vector<digit_group> read_checksum(std::FILE* input, int map_count);
+// process with a message and status 1. The characters that did arrive are
+// kept in *characters_read when it is given.
+std::vector<digit_group> read_checksum(std::FILE* input, int map_count,
+                                       std::string* characters_read = nullptr);
+
+// The characters after those read that `input` already holds in its buffer,
+// at hand without another read (none where the C library does not tell).
+std::string_view characters_at_hand(std::FILE* input);
 
 void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,
              double shift_x, double shift_y);

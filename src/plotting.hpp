@@ -29,12 +29,11 @@
 // count its plots, by one byte-wise add of the point's colour (one per
 // selected channel), and the counts are turned into values once, at the end.
 //
-// A channel that stops does so after `steps_to_ink` plots (at most 255):
-// its count starts at 255 - steps_to_ink and the add saturates at 255. A
-// channel that never stops needs only its count modulo 256: the add wraps.
+// Every count starts at 0. A channel that stops does so after at most 255
+// plots, so its count may saturate at 255. A channel that never stops needs
+// only its count modulo 256: the add wraps.
 struct plot_counting {
     bool saturates;
-    std::uint8_t first_count;
     std::uint8_t value_of_count[256];
 };
 
@@ -95,6 +94,7 @@ struct plotting_setup {
     std::uint32_t masks[8]; // the count mask of each colour
     double2 center, scale, size;
     int resolution;
+    int draws_per_step;         // two in the mixed colouring, one in the others
     std::int64_t warm_up_steps; // the steps up to this index draw nothing
     // intensity x R x R, in 64 bits: never cut short; the warm-up runs in
     // full all the same, so a run takes the larger of the two.
@@ -102,7 +102,7 @@ struct plotting_setup {
 };
 
 inline std::int64_t steps_of_run(const plotting_setup& setup) {
-    return setup.all_steps > setup.warm_up_steps ? setup.all_steps : setup.warm_up_steps;
+    return std::max(setup.all_steps, setup.warm_up_steps);
 }
 
 plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_map>& maps,
@@ -228,24 +228,9 @@ game_position play_steps(const plotting_setup& setup, game_position at, random_s
 using step_player = game_position (*)(const plotting_setup&, game_position, random_stream&,
                                       std::int64_t, std::int64_t, std::uint8_t*);
 
-// The copy of play_steps for a run.
-step_player step_player_for(int mode, bool power_of_two_maps, bool saturates);
+// The copies of play_steps for a run: one that plots, one that only plays.
+struct step_players {
+    step_player plotting, playing;
+};
 
-// Frames the attractor, then plays the plotting pass into a new picture.
-inline picture render(const settings& run, const std::vector<affine_map>& maps,
-                      random_stream& draws) {
-    // A picture without pixels takes no step at all: nothing to frame or draw.
-    if (run.resolution < 1) {
-        return picture{run.resolution, {}};
-    }
-    const frame framed = frame_attractor(run.resolution, maps, draws);
-    const plot_counting counting = counting_for(run.background, run.color_mode);
-    // Every count starts where the background stands.
-    picture drawn = blank_picture(run.resolution, counting.first_count);
-    const plotting_setup setup = plotting_setup_for(run, maps, framed);
-    const step_player play =
-        step_player_for(run.color_mode, is_power_of_two(run.map_count), counting.saturates);
-    play(setup, starting_position(), draws, 0, steps_of_run(setup), drawn.image.data());
-    settle_counts(&drawn, counting);
-    return drawn;
-}
+step_players step_players_for(int mode, bool power_of_two_maps, bool saturates);

@@ -16,6 +16,10 @@ void on_png_warning(png_structp, png_const_charp) {
     std::exit(1);
 }
 
+bool png_refuses(int size, bool transparent, int background) {
+    return size < 1 || (transparent && static_cast<png_uint_16>(background) > 255);
+}
+
 int write_png(const settings& run, const picture& drawn) {
     // The callbacks never return, so no setjmp recovery point is needed.
     png_structp png =

@@ -13,6 +13,11 @@
 // libpng's warning callback: every warning ends the run too.
 [[noreturn]] void on_png_warning(png_structp png, png_const_charp message);
 
+// Whether libpng refuses these settings with a warning, which ends the run
+// (see on_png_warning): a side of 0 or below, or a transparent gray whose
+// low 16 bits, the level written, lie above 255.
+bool png_refuses(int size, bool transparent, int background);
+
 // Writes the picture, as the settings' background, transparency and colour
 // order ask, and closes standard output. Returns 0, or -1 when libpng's
 // structures cannot be created (then nothing has been written).

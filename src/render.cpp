@@ -1,6 +1,19 @@
 #include "render.hpp"
 
+#include <cassert>
+#include <thread>
+
+#include "chunks.hpp"
 #include "plotting.hpp"
+
+namespace {
+
+// Below this many plotting steps a run is too short for more threads to
+// gain: starting them, jumping their generators ahead and merging their
+// counts would cost about what they save.
+constexpr std::int64_t steps_worth_threads = 2'000'000;
+
+} // namespace
 
 frame frame_box(double least_x, double greatest_x, double least_y, double greatest_y) {
     const double width = (greatest_x - least_x) * 1.05;
@@ -49,11 +62,8 @@ plot_counting counting_for(int background, int color_mode) {
     }
     plot_counting counting;
     counting.saturates = steps_to_ink < 256;
-    counting.first_count = static_cast<std::uint8_t>(counting.saturates ? 255 - steps_to_ink : 0);
     for (int count = 0; count < 256; ++count) {
-        const int plots = (count - counting.first_count) & 0xFF;
-        counting.value_of_count[count] =
-            values[counting.saturates && plots > steps_to_ink ? steps_to_ink : plots];
+        counting.value_of_count[count] = values[std::min(count, steps_to_ink)];
     }
     return counting;
 }
@@ -82,24 +92,76 @@ plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_
     setup.scale = double2{framed.scale, framed.scale};
     setup.size = double2{size, size};
     setup.resolution = run.resolution;
+    setup.draws_per_step = run.color_mode == color_mixed ? 2 : 1;
     setup.warm_up_steps = 50 * std::int64_t{run.resolution};
     setup.all_steps = std::int64_t{run.intensity} * run.resolution * run.resolution;
     return setup;
 }
 
-step_player step_player_for(int mode, bool power_of_two_maps, bool saturates) {
-#define TESSADOX_PLAYERS(mode)                                                                     \
-    {                                                                                              \
-        {play_steps<mode, false, false>, play_steps<mode, false, true>}, {                         \
-            play_steps<mode, true, false>, play_steps<mode, true, true>                            \
-        }                                                                                          \
+namespace {
+
+template <int mode, bool power_of_two_maps, bool saturates>
+constexpr step_players players_of = {play_steps<mode, power_of_two_maps, saturates, true>,
+                                     play_steps<mode, power_of_two_maps, saturates, false>};
+
+template <int mode>
+constexpr step_players players_in_colouring[2][2] = {
+    {players_of<mode, false, false>, players_of<mode, false, true>},
+    {players_of<mode, true, false>, players_of<mode, true, true>}};
+
+} // namespace
+
+step_players step_players_for(int mode, bool power_of_two_maps, bool saturates) {
+    switch (mode) {
+    case color_gray:
+        return players_in_colouring<color_gray>[power_of_two_maps][saturates];
+    case color_mixed:
+        return players_in_colouring<color_mixed>[power_of_two_maps][saturates];
+    default:
+        return players_in_colouring<color_areas>[power_of_two_maps][saturates];
     }
-    static constexpr step_player players[3][2][2] = {
-        TESSADOX_PLAYERS(color_gray), TESSADOX_PLAYERS(color_mixed), TESSADOX_PLAYERS(color_areas)};
-#undef TESSADOX_PLAYERS
-    return players[mode][power_of_two_maps][saturates];
 }
 
 bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* column) {
     return pixel_of_scaled(double2{row_scaled, column_scaled}, size, row, column);
+}
+
+thread_plan plan_threads(int requested, std::int64_t steps) {
+    thread_plan plan;
+    if (requested > 0) {
+        plan.threads = requested;
+    } else if (steps >= steps_worth_threads) {
+        plan.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    return plan;
+}
+
+std::int64_t plotting_steps(const settings& run) {
+    const std::int64_t warm_up = 50 * std::int64_t{run.resolution};
+    const std::int64_t all = std::int64_t{run.intensity} * run.resolution * run.resolution;
+    return run.resolution < 1 ? 0 : std::max(warm_up, all);
+}
+
+picture render(const settings& run, const std::vector<affine_map>& maps, random_stream& draws,
+               const thread_plan& plan, progress_meter* progress, int* replayed_chunks) {
+    // A picture without pixels takes no step at all: nothing to frame or draw.
+    if (run.resolution < 1) {
+        return picture{run.resolution, {}};
+    }
+    assert(run.map_count == static_cast<int>(maps.size()) && !maps.empty());
+    const frame framed = frame_attractor(run.resolution, maps, draws);
+    const plot_counting counting = counting_for(run.background, run.color_mode);
+    const plotting_setup setup = plotting_setup_for(run, maps, framed);
+    const step_players players =
+        step_players_for(run.color_mode, is_power_of_two(run.map_count), counting.saturates);
+    int replayed = 0;
+    picture drawn{run.resolution, play_in_chunks(setup, players, counting.saturates, plan, draws,
+                                                 progress, &replayed)};
+    // Where one thread would have left it.
+    draws.discard(static_cast<std::uint64_t>(steps_of_run(setup)) * setup.draws_per_step);
+    if (replayed_chunks != nullptr) {
+        *replayed_chunks = replayed;
+    }
+    settle_counts(&drawn, counting);
+    return drawn;
 }

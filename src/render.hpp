@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "fingerprint.hpp"
+#include "random_stream.hpp"
 #include "settings.hpp"
+
+struct progress_meter;
 
 // The picture: `resolution` rows of 3 x resolution bytes, red, green and
 // blue, the top row first. The chaos game's x coordinate selects the row.
@@ -81,3 +84,30 @@ void plot_pixel(std::uint8_t* pixel, int color, int background, int color_mode);
 // the column, for values in (-1, R), which truncate toward zero to 0 ... R-1;
 // false for any other value, NaN and infinities included.
 bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* column);
+
+// How the plotting pass is shared among threads. Its steps are cut into one
+// chunk per thread. Each chunk but the first starts `lead_in_steps` steps
+// before its first from a guessed point, since the maps draw any two points
+// together; the point and colour that the guess reaches must equal, bit for
+// bit, those with which the chunk before ends, or the chunk is played again
+// from those. So the picture is the one a single thread draws, always.
+struct thread_plan {
+    int threads = 1;
+    int lead_in_steps = 512;
+};
+
+// The plan for a run of `steps` plotting steps: `requested` threads when
+// that is above 0, else as many as the machine has cores for a run long
+// enough to gain from them, one for a shorter one.
+thread_plan plan_threads(int requested, std::int64_t steps);
+
+// The number of steps of the plotting pass, its warm-up included.
+std::int64_t plotting_steps(const settings& run);
+
+// Frames the attractor, then plays the plotting pass into a new picture,
+// drawing from `draws` and leaving it where one thread would. Reports the
+// steps done to `progress` when given, and tells how many chunks had to be
+// played again in *replayed_chunks when given.
+picture render(const settings& run, const std::vector<affine_map>& maps, random_stream& draws,
+               const thread_plan& plan = {}, progress_meter* progress = nullptr,
+               int* replayed_chunks = nullptr);

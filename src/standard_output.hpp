@@ -1,6 +1,14 @@
-// Closing standard output, so that a picture or text that never reached its
-// destination (a full disk, a closed descriptor) does not pass for success.
+// Writing and closing standard output, so that a picture or text that never
+// reached its destination (a full disk, a closed descriptor) does not pass
+// for success.
 #pragma once
+
+#include <string_view>
+
+// Writes the bytes to descriptor 1 directly, in one call unless the system
+// takes fewer; stdout's buffer is passed by, so it must hold nothing. If a
+// write fails, says so on standard error and ends the process with status 1.
+void write_standard_output(std::string_view bytes);
 
 // Flushes and closes standard output. If anything written to it was lost,
 // says so on standard error and ends the process with status 1.

@@ -189,7 +189,7 @@ int channel_after(int plots, int channel, int color, int background, int color_m
 // The same, through the counting that the plotting loop does.
 int counted_channel_after(int plots, int background, int color_mode) {
     const plot_counting counting = counting_for(background, color_mode);
-    std::uint8_t pixel[4] = {counting.first_count, 0, 0, 0};
+    std::uint8_t pixel[4] = {0, 0, 0, 0};
     for (int i = 0; i < plots; ++i) {
         if (counting.saturates) {
             count_plot<true>(pixel, count_mask(7));

@@ -1,0 +1,156 @@
+#include "chunks.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <exception>
+#include <future>
+#include <vector>
+
+#include "progress.hpp"
+
+namespace {
+
+// Steps between two reports of progress: a few milliseconds of work.
+constexpr std::int64_t slice_steps = std::int64_t{1} << 20;
+
+struct chunk {
+    std::int64_t first, end; // the steps it plots
+    game_position start;     // the guessed position before `first`
+    game_position finish;    // where the chunk ends, from its start
+    std::vector<std::uint8_t> counts;
+    bool played = false; // false until a thread has played it
+};
+
+// Bit for bit: two positions that agree so go on to draw the same points.
+bool same_position(const game_position& a, const game_position& b) {
+    return std::bit_cast<std::uint64_t>(a.point[0]) == std::bit_cast<std::uint64_t>(b.point[0]) &&
+           std::bit_cast<std::uint64_t>(a.point[1]) == std::bit_cast<std::uint64_t>(b.point[1]) &&
+           a.current_color == b.current_color;
+}
+
+// The generator as it stands before step `step` of the plotting pass.
+random_stream draws_before(const plotting_setup& setup, const random_stream& first_draws,
+                           std::int64_t step) {
+    random_stream draws = first_draws;
+    draws.discard(static_cast<std::uint64_t>(step) * setup.draws_per_step);
+    return draws;
+}
+
+// What every chunk of one pass shares.
+struct pass {
+    const plotting_setup& setup;
+    const step_players& players;
+    const random_stream& first_draws;
+    std::atomic<std::int64_t> steps_done{0};
+};
+
+// Plays steps first to end - 1 into `counts`, a slice at a time, counting
+// them done; the thread that holds the meter also reports them.
+game_position play_reporting(pass& shared, game_position at, random_stream& draws,
+                             std::int64_t first, std::int64_t end, std::uint8_t* counts,
+                             progress_meter* progress) {
+    for (std::int64_t i = first; i < end;) {
+        const std::int64_t next = std::min(end, i + slice_steps);
+        at = shared.players.plotting(shared.setup, at, draws, i, next, counts);
+        const std::int64_t done = shared.steps_done += next - i;
+        if (progress != nullptr) {
+            report_progress(*progress, done);
+        }
+        i = next;
+    }
+    return at;
+}
+
+// Counts of every pixel's three channels, all 0, and one spare byte: the
+// plotting loop reads and writes four bytes at a pixel.
+std::vector<std::uint8_t> zero_counts(const plotting_setup& setup) {
+    const std::size_t side = static_cast<std::size_t>(setup.resolution);
+    return std::vector<std::uint8_t>(3 * side * side + 1);
+}
+
+// A thread's part: the lead-in from a guessed point, then the chunk.
+void play_guessing(pass& shared, chunk& part, int lead_in_steps) {
+    const std::int64_t lead_in = std::min<std::int64_t>(lead_in_steps, part.first);
+    random_stream draws = draws_before(shared.setup, shared.first_draws, part.first - lead_in);
+    part.start = shared.players.playing(shared.setup, starting_position(), draws,
+                                        part.first - lead_in, part.first, nullptr);
+    part.counts = zero_counts(shared.setup);
+    part.finish = play_reporting(shared, part.start, draws, part.first, part.end,
+                                 part.counts.data(), nullptr);
+    part.played = true;
+}
+
+void report_while_waiting(std::future<void>& worker, pass& shared, progress_meter* progress) {
+    using namespace std::chrono_literals;
+    while (worker.wait_for(50ms) == std::future_status::timeout) {
+        if (progress != nullptr) {
+            report_progress(*progress, shared.steps_done);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step_players& players,
+                                         bool saturates, const thread_plan& plan,
+                                         const random_stream& draws, progress_meter* progress,
+                                         int* replayed) {
+    const std::int64_t steps = steps_of_run(setup);
+    const std::int64_t chunk_count = std::clamp<std::int64_t>(plan.threads, 1, steps);
+    std::vector<chunk> chunks(static_cast<std::size_t>(chunk_count));
+    for (std::int64_t j = 0; j < chunk_count; ++j) {
+        chunks[j].first = steps * j / chunk_count;
+        chunks[j].end = steps * (j + 1) / chunk_count;
+    }
+    pass shared{setup, players, draws};
+
+    // A chunk whose thread cannot start, or cannot get its counts, is
+    // played again below like one whose guess was off.
+    std::vector<std::future<void>> workers;
+    for (std::size_t j = 1; j < chunks.size(); ++j) {
+        try {
+            workers.push_back(std::async(std::launch::async, play_guessing, std::ref(shared),
+                                         std::ref(chunks[j]), plan.lead_in_steps));
+        } catch (const std::exception&) {
+            break;
+        }
+    }
+    // The first chunk starts where the pass starts, and its counts become all.
+    std::vector<std::uint8_t> counts = zero_counts(setup);
+    random_stream first_draws = draws;
+    game_position true_end = play_reporting(shared, starting_position(), first_draws, 0,
+                                            chunks[0].end, counts.data(), progress);
+    for (std::future<void>& worker : workers) {
+        report_while_waiting(worker, shared, progress);
+        try {
+            worker.get();
+        } catch (const std::exception&) {
+        }
+    }
+
+    // In order: each chunk must start where the one before truly ends.
+    *replayed = 0;
+    for (std::size_t j = 1; j < chunks.size(); ++j) {
+        chunk& part = chunks[j];
+        if (part.played && same_position(part.start, true_end)) {
+            merge_counts(counts.data(), part.counts.data(), counts.size(), saturates);
+            true_end = part.finish;
+        } else {
+            random_stream replay = draws_before(setup, draws, part.first);
+            true_end = play_reporting(shared, true_end, replay, part.first, part.end, counts.data(),
+                                      progress);
+            ++*replayed;
+        }
+        part.counts = {};
+    }
+    return counts;
+}
+
+void merge_counts(std::uint8_t* total, const std::uint8_t* part, std::size_t size, bool saturates) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned sum = unsigned{total[i]} + part[i];
+        total[i] = static_cast<std::uint8_t>(saturates && sum > 255 ? 255 : sum);
+    }
+}

@@ -1,0 +1,28 @@
+// The plotting pass cut into chunks of steps that threads play side by side,
+// each into counts of its own, merged into the picture's at the end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "plotting.hpp"
+
+struct progress_meter;
+
+// Plays the plotting pass, steps 0 to steps_of_run(setup) - 1 from the
+// starting position, on plan.threads threads, and returns the counts of its
+// plots exactly as one thread counts them: 3 per pixel and a spare byte.
+// `draws` stands where the pass's first draw comes from. Reports the steps
+// done to `progress` when given, and the number of chunks played again in
+// *replayed.
+std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step_players& players,
+                                         bool saturates, const thread_plan& plan,
+                                         const random_stream& draws, progress_meter* progress,
+                                         int* replayed);
+
+// Adds `part`'s counts to `total`'s, byte by byte: saturating at 255 where a
+// channel stops at its ink, wrapping where it never stops. Of counts that
+// each stopped at 255, the sum's stops there too, so the order and the
+// grouping of the adds change nothing.
+void merge_counts(std::uint8_t* total, const std::uint8_t* part, std::size_t size, bool saturates);
