@@ -1,6 +1,8 @@
 // SOURCE_DATE_EPOCH: which texts give a seed, and which.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "environment.hpp"
 
 namespace {
@@ -41,6 +43,22 @@ TEST(RunSeed, UnsetOrEmptyTakesTheClock) {
     EXPECT_EQ(run_seed("", 1234), 1234u);
     EXPECT_EQ(run_seed(nullptr, 4294967296 + 5), 5u);
     EXPECT_EQ(run_seed("99", 1234), 99u);
+}
+
+TEST(ThreadsOf, TakesOnlyCountsFromOneTo256) {
+    for (auto [text, count] : {std::pair{"1", 1}, {"2", 2}, {"08", 8}, {"256", 256}}) {
+        int threads = 0;
+        EXPECT_TRUE(threads_of(text, &threads)) << text;
+        EXPECT_EQ(threads, count) << text;
+    }
+    for (const char* text : {"0", "257", "-1", "+2", "2 ", "", "1e2", "99999999999999999999"}) {
+        int threads = 77;
+        EXPECT_FALSE(threads_of(text, &threads)) << text;
+        EXPECT_EQ(threads, 77) << text;
+    }
+    EXPECT_EQ(requested_threads(nullptr), 0);
+    EXPECT_EQ(requested_threads(""), 0);
+    EXPECT_EQ(requested_threads("3"), 3);
 }
 
 } // namespace

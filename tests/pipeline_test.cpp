@@ -166,6 +166,33 @@ TEST(Seed, MalformedSourceDateEpochIsRefused) {
               "Unknown command line switch. Try -? or --help for more information.\n");
 }
 
+// TESSADOX_THREADS changes how fast a picture comes, never its bytes.
+TEST(Threads, AnyNumberOfThreadsWritesTheSameBytes) {
+    const auto drawn = [](const std::vector<std::string>& args, const char* threads) {
+        run_request request{.args = args, .input = md5_line};
+        request.environment = {std::string("TESSADOX_THREADS=") + threads};
+        return run_tessadox(request);
+    };
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-r", "200", "-i", "60"}, {"-r", "150", "-g", "-b", "255"}}) {
+        const run_result one = drawn(args, "1");
+        EXPECT_EQ(one.status, 0);
+        for (const char* threads : {"2", "7", "256", ""}) {
+            const run_result many = drawn(args, threads);
+            EXPECT_EQ(many.status, 0) << threads;
+            EXPECT_EQ(many.out, one.out) << threads;
+        }
+    }
+    for (const std::string value : {"0", "-1", "257", "2x", " 2", "two", "99999999999999999999"}) {
+        const run_result r = drawn({}, value.c_str());
+        EXPECT_EQ(r.status, 1) << value;
+        EXPECT_EQ(r.out, "") << value;
+        EXPECT_EQ(r.err, "tessadox: TESSADOX_THREADS must be a decimal integer from 1 to 256, "
+                         "not '" +
+                             value + "'\n");
+    }
+}
+
 TEST(Pipeline, RealChecksumToolsDrawPictures) {
     const std::pair<const char*, const char*> tools[] = {
         {"md5sum", "32"}, {"sha1sum", "40"}, {"sha256sum", "64"}, {"sha512sum", "128"}};

@@ -127,11 +127,13 @@ TEST(Progress, LooksAtTheClockRarelyYetOftenEnoughOnHugeRuns) {
 }
 
 TEST(Progress, OffOrEmptyItStaysSilentAndNeverLooks) {
-    for (const auto& [enabled, total] : {std::pair{false, 1000}, {true, 0}}) {
+    for (const std::pair<bool, int>& off_or_empty : {std::pair{false, 1000}, {true, 0}}) {
+        const auto [enabled, total] = off_or_empty;
         test_clock clock;
         clock.now += 10s;
         const std::string written = standard_error_of([&] {
-            progress_meter meter = start_progress(enabled, total, clock.function());
+            progress_meter meter =
+                start_progress(off_or_empty.first, off_or_empty.second, clock.function());
             for (std::int64_t done = 0; done <= 1000; ++done) {
                 report_progress(meter, done);
             }

@@ -82,7 +82,8 @@ run_result run_tessadox(const run_request& request) {
     if (request.source_date_epoch) {
         environment.push_back("SOURCE_DATE_EPOCH=" + *request.source_date_epoch);
     }
-    for (const char* kept : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    environment.insert(environment.end(), request.environment.begin(), request.environment.end());
+    for (const char* kept : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
         if (const char* value = std::getenv(kept)) {
             environment.push_back(std::string(kept) + "=" + value);
         }

@@ -16,6 +16,7 @@ struct run_request {
     int stdin_fd = -1;         // if set, standard input is this descriptor; it is handed
                                // over: run_tessadox closes it once the child has it
     int seconds_allowed = 60;  // then the run is killed and the test fails
+    std::vector<std::string> environment{}; // more VARIABLE=value settings
 };
 
 struct run_result {
