@@ -14,6 +14,7 @@ import os
 import pty
 import re
 import select
+import signal
 import struct
 import subprocess
 import sys
@@ -26,6 +27,7 @@ from reference_model import decode_png  # noqa: E402
 BINARY = sys.argv[1]
 MD5_EMPTY = b"d41d8cd98f00b204e9800998ecf8427e  -\n"
 MD5_FOX = b"9e107d9d372bb6826bd81d3542a419d6  -\n"
+SHA256_EMPTY = b"e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  -\n"
 PNG_WARNING = b"warning in PNG (but exiting)\n: "
 UPPER, LOWER = "\u2580", "\u2584"
 RAMP = " .:-=+*#%@"
@@ -314,7 +316,9 @@ def test_hints(problems):
     short = b"tessadox: the checksum has 32 hexadecimal digits; -l 32 reads them all\n"
     tagged = (b"tessadox: the input is a tagged line, NAME (FILE) = CHECKSUM; run the checksum "
               b"tool without --tag\n")
+    longer = b"tessadox: the checksum has 64 hexadecimal digits; -l 64 reads them all\n"
     for args, text, hint in ((["-l", "64", "-r", "16"], MD5_EMPTY, short),
+                             (["-r", "16"], SHA256_EMPTY, longer),
                              (["-r", "16"], b"MD5 (-) = d41d8cd98f00b204e9800998ecf8427e\n",
                               tagged)):
         piped = run(args, text, terminals="")
@@ -332,8 +336,63 @@ def test_hints(problems):
         problems.append("typed input drew another picture")
 
 
+def test_progress(problems):
+    """A long run shows its progress on a terminal standard error, erases it
+    at the end or when interrupted, and says nothing on a pipe."""
+    # About two seconds on one core of the development machine: the line
+    # shows from the first second on.
+    long_run = ["-r", "1000", "-i", "600", "-g"]
+    one_thread = {"TESSADOX_THREADS": "1"}
+    status, _, err = run(long_run, env=one_thread, terminals="err")
+    lines = re.findall(rb"\rtessadox: (\d+)% drawn", err)
+    if status != 0 or not lines:
+        problems.append(f"progress on a terminal: status {status}, {err[:80]!r}")
+    elif not err.endswith(b"\r" + b" " * 40 + b"\r"):
+        problems.append(f"progress not erased at the end: {err[-60:]!r}")
+    elif [int(p) for p in lines] != sorted(int(p) for p in lines):
+        problems.append(f"progress goes back: {lines}")
+    status, _, err = run(long_run, env=one_thread, terminals="")
+    if status != 0 or err != b"":
+        problems.append(f"progress on a pipe: status {status}, {err[:80]!r}")
+    # Interrupted: the line is erased, then the run dies by the signal.
+    status, err = interrupted(long_run + ["-i", "2000"], one_thread)
+    if status != -signal.SIGINT or not err.endswith(b"\r" + b" " * 40 + b"\r"):
+        problems.append(f"interrupted progress: status {status}, {err[-60:]!r}")
+
+
+def interrupted(args, env):
+    """Runs on a terminal standard error until the first progress line, then
+    sends SIGINT; returns the status and what standard error received."""
+    parent, child = open_terminal(40, 100)
+    with open(os.devnull, "wb") as sink:
+        process = subprocess.Popen([BINARY] + args, stdin=subprocess.PIPE, stdout=sink,
+                                   stderr=child, env={**pinned_clock(1), **env})
+    os.close(child)
+    process.stdin.write(MD5_EMPTY)
+    process.stdin.close()
+    err = b""
+    while b"% drawn" not in err:
+        ready, _, _ = select.select([parent], [], [], 30)
+        if not ready:
+            break
+        err += os.read(parent, 65536)
+    process.send_signal(signal.SIGINT)
+    status = process.wait()
+    while select.select([parent], [], [], 0.5)[0]:
+        try:
+            data = os.read(parent, 65536)
+        except OSError:
+            break
+        if not data:
+            break
+        err += data
+    os.close(parent)
+    return status, err
+
+
 def main():
-    groups = [test_colour_pictures, test_text_only, test_sizes, test_refusals, test_hints]
+    groups = [test_colour_pictures, test_text_only, test_sizes, test_refusals, test_hints,
+              test_progress]
     failed = 0
     for group in groups:
         problems = []
