@@ -8,6 +8,7 @@
 #include <future>
 #include <vector>
 
+#include "counting.hpp"
 #include "progress.hpp"
 
 namespace {
@@ -146,11 +147,4 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
         part.counts = {};
     }
     return counts;
-}
-
-void merge_counts(std::uint8_t* total, const std::uint8_t* part, std::size_t size, bool saturates) {
-    for (std::size_t i = 0; i < size; ++i) {
-        const unsigned sum = unsigned{total[i]} + part[i];
-        total[i] = static_cast<std::uint8_t>(saturates && sum > 255 ? 255 : sum);
-    }
 }

@@ -20,9 +20,3 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
                                          bool saturates, const thread_plan& plan,
                                          const random_stream& draws, progress_meter* progress,
                                          int* replayed);
-
-// Adds `part`'s counts to `total`'s, byte by byte: saturating at 255 where a
-// channel stops at its ink, wrapping where it never stops. Of counts that
-// each stopped at 255, the sum's stops there too, so the order and the
-// grouping of the adds change nothing.
-void merge_counts(std::uint8_t* total, const std::uint8_t* part, std::size_t size, bool saturates);

@@ -12,65 +12,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 #if defined(__x86_64__)
 #include <emmintrin.h>
 #endif
 
+#include "counting.hpp"
 #include "random_stream.hpp"
 #include "render.hpp"
-
-// Counted plots. A channel's value depends only on how many points were
-// plotted on it, not on their order: it moves one step from the background
-// towards the ink per plot, and stops there, or, for a background outside
-// 0 to 255, never stops and wraps; in the gray colouring the first plot
-// paints the ink and the rest change nothing. So the loop lets each channel
-// count its plots, by one byte-wise add of the point's colour (one per
-// selected channel), and the counts are turned into values once, at the end.
-//
-// Every count starts at 0. A channel that stops does so after at most 255
-// plots, so its count may saturate at 255. A channel that never stops needs
-// only its count modulo 256: the add wraps.
-struct plot_counting {
-    bool saturates;
-    std::uint8_t value_of_count[256];
-};
-
-// Derived from plot_pixel itself, so that the two cannot disagree.
-plot_counting counting_for(int background, int color_mode);
-
-// Turns every count of the picture into its channel's value.
-void settle_counts(picture* drawn, const plot_counting& counting);
-
-// The bytes that a point of `color` adds to its pixel's counts: one per
-// channel that the colour's three low bits select. The fourth byte, the next
-// pixel's red, gets 0.
-inline std::uint32_t count_mask(int color) {
-    return (color & 1) | (color >> 1 & 1) << 8 | (color >> 2 & 1) << 16;
-}
-
-// Adds a point to its pixel's three counts, reading and writing four bytes
-// at once; the fourth is left as it was.
-template <bool saturates> inline void count_plot(std::uint8_t* pixel, std::uint32_t mask) {
-    std::uint32_t counts;
-    std::memcpy(&counts, pixel, sizeof counts);
-#if defined(__x86_64__)
-    const __m128i a = _mm_cvtsi32_si128(static_cast<int>(counts));
-    const __m128i b = _mm_cvtsi32_si128(static_cast<int>(mask));
-    counts = static_cast<std::uint32_t>(
-        _mm_cvtsi128_si32(saturates ? _mm_adds_epu8(a, b) : _mm_add_epi8(a, b)));
-#else
-    std::uint32_t sum = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        unsigned byte = (counts >> shift & 0xFF) + (mask >> shift & 0xFF);
-        byte = saturates && byte > 0xFF ? 0xFF : byte & 0xFF;
-        sum |= byte << shift;
-    }
-    counts = sum;
-#endif
-    std::memcpy(pixel, &counts, sizeof counts);
-}
 
 // Two doubles in one register: x and y of the point, or two coefficients of
 // a map, so that one instruction does the work of two. Each lane is rounded
