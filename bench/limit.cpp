@@ -47,7 +47,7 @@ picture load_picture(const char* path, int resolution) {
 template <int mode, bool power_of_two_maps>
 [[gnu::noinline]] double2 play_without_plots(const plotting_setup& setup, random_stream& draws) {
     return play_steps<mode, power_of_two_maps, false, false>(setup, starting_position(), draws, 0,
-                                                             steps_of_run(setup), nullptr)
+                                                             setup.steps, nullptr)
         .point;
 }
 

@@ -98,7 +98,7 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
                                          bool saturates, const thread_plan& plan,
                                          const random_stream& draws, progress_meter* progress,
                                          int* replayed) {
-    const std::int64_t steps = steps_of_run(setup);
+    const std::int64_t steps = setup.steps;
     const std::int64_t chunk_count = std::clamp<std::int64_t>(plan.threads, 1, steps);
     std::vector<chunk> chunks(static_cast<std::size_t>(chunk_count));
     for (std::int64_t j = 0; j < chunk_count; ++j) {

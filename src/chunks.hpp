@@ -10,7 +10,7 @@
 
 struct progress_meter;
 
-// Plays the plotting pass, steps 0 to steps_of_run(setup) - 1 from the
+// Plays the plotting pass, steps 0 to setup.steps - 1 from the
 // starting position, on plan.threads threads, and returns the counts of its
 // plots exactly as one thread counts them: 3 per pixel and a spare byte.
 // `draws` stands where the pass's first draw comes from. Reports the steps

@@ -45,14 +45,8 @@ struct plotting_setup {
     int resolution;
     int draws_per_step;         // two in the mixed colouring, one in the others
     std::int64_t warm_up_steps; // the steps up to this index draw nothing
-    // intensity x R x R, in 64 bits: never cut short; the warm-up runs in
-    // full all the same, so a run takes the larger of the two.
-    std::int64_t all_steps;
+    std::int64_t steps;         // all of the pass's, as plotting_steps counts them
 };
-
-inline std::int64_t steps_of_run(const plotting_setup& setup) {
-    return std::max(setup.all_steps, setup.warm_up_steps);
-}
 
 plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_map>& maps,
                                   const frame& framed);

@@ -68,7 +68,7 @@ plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_
     setup.resolution = run.resolution;
     setup.draws_per_step = run.color_mode == color_mixed ? 2 : 1;
     setup.warm_up_steps = 50 * std::int64_t{run.resolution};
-    setup.all_steps = std::int64_t{run.intensity} * run.resolution * run.resolution;
+    setup.steps = plotting_steps(run);
     return setup;
 }
 
@@ -111,9 +111,14 @@ thread_plan plan_threads(int requested, std::int64_t steps) {
 }
 
 std::int64_t plotting_steps(const settings& run) {
+    // A picture without pixels takes no step; a picture has at most 1000
+    // pixels a side, so the products stay far inside 64 bits.
+    if (run.resolution < 1) {
+        return 0;
+    }
     const std::int64_t warm_up = 50 * std::int64_t{run.resolution};
     const std::int64_t all = std::int64_t{run.intensity} * run.resolution * run.resolution;
-    return run.resolution < 1 ? 0 : std::max(warm_up, all);
+    return std::max(warm_up, all);
 }
 
 picture render(const settings& run, const std::vector<affine_map>& maps, random_stream& draws,
@@ -132,7 +137,7 @@ picture render(const settings& run, const std::vector<affine_map>& maps, random_
     picture drawn{run.resolution, play_in_chunks(setup, players, counting.saturates, plan, draws,
                                                  progress, &replayed)};
     // Where one thread would have left it.
-    draws.discard(static_cast<std::uint64_t>(steps_of_run(setup)) * setup.draws_per_step);
+    draws.discard(static_cast<std::uint64_t>(setup.steps) * setup.draws_per_step);
     if (replayed_chunks != nullptr) {
         *replayed_chunks = replayed;
     }
