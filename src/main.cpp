@@ -24,13 +24,15 @@ int main(int argc, char** argv) {
 
     // Advice for a terminal on standard input comes before the read waits.
     const bool typed = is_terminal(STDIN_FILENO);
+    int lines_said = 0;
     if (typed) {
-        show_hint(input_hint({}, {}, run.checksum_length, true));
+        lines_said += show_hint(input_hint({}, {}, run.checksum_length, true));
     }
     std::string characters;
     const std::vector<digit_group> digit_groups = read_checksum(stdin, run.map_count, &characters);
     if (!typed) {
-        show_hint(input_hint(characters, characters_at_hand(stdin), run.checksum_length, false));
+        lines_said += show_hint(
+            input_hint(characters, characters_at_hand(stdin), run.checksum_length, false));
     }
 
     const std::vector<affine_map> maps = build_maps(digit_groups);
@@ -40,7 +42,7 @@ int main(int argc, char** argv) {
     finish_progress(progress);
 
     if (is_terminal(STDOUT_FILENO)) {
-        show_picture_on_terminal(run, drawn);
+        show_picture_on_terminal(run, drawn, lines_said);
         return 0;
     }
     // A run that wrote no picture does not report success.

@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -64,14 +65,16 @@ bool is_terminal(int fd) {
     return isatty(fd) == 1;
 }
 
-void draw_on_terminal(const picture_view& picture, const picture_look& look) {
-    for (const std::string& line : picture_lines(picture, look, terminal_view_of(STDOUT_FILENO))) {
+void draw_on_terminal(const picture_view& picture, const picture_look& look, int lines_said) {
+    terminal_view view = terminal_view_of(STDOUT_FILENO);
+    view.lines = std::max(view.lines - lines_said, 2);
+    for (const std::string& line : picture_lines(picture, look, view)) {
         write_standard_output(line);
     }
     close_standard_output();
 }
 
-void show_picture_on_terminal(const settings& run, const picture& drawn) {
+void show_picture_on_terminal(const settings& run, const picture& drawn, int lines_said) {
     if (png_refuses(run.resolution, run.transparent == 1, run.background)) {
         on_png_warning(nullptr, nullptr);
     }
@@ -79,11 +82,13 @@ void show_picture_on_terminal(const settings& run, const picture& drawn) {
                             static_cast<std::uint8_t>(run.background & 0xFF)};
     draw_on_terminal(picture_view{drawn.image.data(), drawn.resolution,
                                   3 * static_cast<std::size_t>(drawn.resolution)},
-                     look);
+                     look, lines_said);
 }
 
-void show_hint(const std::optional<std::string>& hint) {
-    if (hint && is_terminal(STDERR_FILENO)) {
-        std::fprintf(stderr, "%s\n", hint->c_str());
+bool show_hint(const std::optional<std::string>& hint) {
+    if (!hint || !is_terminal(STDERR_FILENO)) {
+        return false;
     }
+    std::fprintf(stderr, "%s\n", hint->c_str());
+    return true;
 }

@@ -27,13 +27,15 @@ bool is_terminal(int fd);
 
 // Draws the picture on standard output, a terminal, one write per line, and
 // closes standard output as the PNG writer does. Nothing may be waiting in
-// stdout's buffer.
-void draw_on_terminal(const picture_view& picture, const picture_look& look);
+// stdout's buffer. `lines_said` lines of the window already hold what this
+// run said: the picture leaves room for them, so that they stay in sight.
+void draw_on_terminal(const picture_view& picture, const picture_look& look, int lines_said);
 
 // Draws the run's picture on standard output, a terminal, with the colours
 // that its PNG would have. Settings that the PNG writer refuses end the run
 // here the same way, with libpng's warning and status 1.
-void show_picture_on_terminal(const settings& run, const picture& drawn);
+void show_picture_on_terminal(const settings& run, const picture& drawn, int lines_said);
 
-// Writes the hint as one line on standard error when that is a terminal.
-void show_hint(const std::optional<std::string>& hint);
+// Writes the hint as one line on standard error when that is a terminal;
+// tells whether it did.
+bool show_hint(const std::optional<std::string>& hint);

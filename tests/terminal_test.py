@@ -327,6 +327,13 @@ def test_hints(problems):
             problems.append(f"hint {args} in a pipe: {piped[0]} {piped[2]!r}")
         if on_terminal != (0, piped[1], hint):
             problems.append(f"hint {args} on a terminal: {on_terminal[0]} {on_terminal[2]!r}")
+    # A hint on a terminal takes a line that the picture leaves it, so that
+    # both stay in sight: one line fewer than without a hint.
+    quiet = run(["-r", "300"], MD5_EMPTY, terminals="out err", rows=20)
+    hinted = run(["-r", "300"], SHA256_EMPTY, terminals="out err", rows=20)
+    lines = (quiet[1].count(b"\n"), hinted[1].count(b"\n"))
+    if quiet[2] != b"" or lines != (19, 18):
+        problems.append(f"room for the hint: {lines} lines")
     # A terminal on standard input: the hint comes before the read waits.
     waiting = b"tessadox: standard input is a terminal"
     status, out, err = run(["-r", "16"], MD5_FOX, terminals="in err", before_input=waiting)
