@@ -64,11 +64,10 @@ game_position play_reporting(pass& shared, game_position at, random_stream& draw
     return at;
 }
 
-// Counts of every pixel's three channels, all 0, and one spare byte: the
-// plotting loop reads and writes four bytes at a pixel.
+// Counts of every pixel's three channels, all 0, laid out as a picture's
+// bytes, spare byte included.
 std::vector<std::uint8_t> zero_counts(const plotting_setup& setup) {
-    const std::size_t side = static_cast<std::size_t>(setup.resolution);
-    return std::vector<std::uint8_t>(3 * side * side + 1);
+    return blank_picture(setup.resolution, 0).image;
 }
 
 // A thread's part: the lead-in from a guessed point, then the chunk.
