@@ -10,6 +10,7 @@
 
 #include "fingerprint.hpp"
 #include "plotting.hpp"
+#include "render.hpp"
 #include "png_output.hpp"
 #include "random_stream.hpp"
 

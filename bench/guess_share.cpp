@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
             const std::vector<affine_map> maps = maps_of(random_checksum(generator, digits));
             random_stream draws(static_cast<unsigned>(generator()));
             int again = 0;
-            render(run, maps, draws, thread_plan{threads, lead_in}, nullptr, &again);
+            render(run, maps, draws, thread_plan{threads, lead_in}, {}, &again);
             checked += threads - 1;
             replayed += again;
             pictures_replayed += again > 0;

@@ -50,7 +50,7 @@ struct drawn {
 drawn draw(const settings& run, const std::vector<affine_map>& maps, thread_plan plan) {
     random_stream draws(1700000000);
     int replayed = -1;
-    picture image = render(run, maps, draws, plan, nullptr, &replayed);
+    picture image = render(run, maps, draws, plan, {}, &replayed);
     return drawn{image, draws, replayed};
 }
 

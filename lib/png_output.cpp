@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "standard_output.hpp"
-
 void on_png_error(png_structp, png_const_charp message) {
     std::fprintf(stderr, "error in PNG: %s\n", message);
     std::exit(1);
@@ -56,6 +54,5 @@ int write_png(const settings& run, const picture& drawn) {
     png_write_png(png, info, run.flip_bgr == 1 ? PNG_TRANSFORM_BGR : PNG_TRANSFORM_IDENTITY,
                   nullptr);
     png_destroy_write_struct(&png, &info); // leaves leak checkers nothing to report
-    close_standard_output();
     return 0;
 }

@@ -4,7 +4,7 @@
 
 #include <png.h>
 
-#include "render.hpp"
+#include "picture.hpp"
 #include "settings.hpp"
 
 // libpng's error callback: prints the library's message and ends the run.
@@ -19,6 +19,6 @@
 bool png_refuses(int size, bool transparent, int background);
 
 // Writes the picture, as the settings' background, transparency and colour
-// order ask, and closes standard output. Returns 0, or -1 when libpng's
+// order ask, to standard output. Returns 0, or -1 when libpng's
 // structures cannot be created (then nothing has been written).
 int write_png(const settings& run, const picture& drawn);

@@ -18,8 +18,10 @@
 #endif
 
 #include "counting.hpp"
+#include "fingerprint.hpp"
+#include "framing.hpp"
 #include "random_stream.hpp"
-#include "render.hpp"
+#include "settings.hpp"
 
 // Two doubles in one register: x and y of the point, or two coefficients of
 // a map, so that one instruction does the work of two. Each lane is rounded
@@ -48,6 +50,9 @@ struct plotting_setup {
     std::int64_t steps;         // all of the pass's, as plotting_steps counts them
 };
 
+// The number of steps of the plotting pass, its warm-up included.
+std::int64_t plotting_steps(const settings& run);
+
 plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_map>& maps,
                                   const frame& framed);
 
@@ -72,6 +77,12 @@ inline const map_columns& take_step(const plotting_setup& setup, draw_source& dr
     at->point = (m.diagonal * at->point + m.cross * swapped) + m.shift;
     return m;
 }
+
+// The pixel that a point falls in, given its two coordinates scaled to the
+// picture (R times its place in the unit square): true, with the row and
+// the column, for values in (-1, R), which truncate toward zero to 0 ... R-1;
+// false for any other value, NaN and infinities included.
+bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* column);
 
 // The row and the column of the pixel that a point, scaled to the picture
 // (R times its place in the unit square), falls in; false when it falls

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "render.hpp"
+#include "picture.hpp"
 #include "settings.hpp"
 #include "terminal_picture.hpp"
 

@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "render.hpp"
+#include "picture.hpp"
 
 // Counted plots. A channel's value depends only on how many points were
 // plotted on it, not on their order: it moves one step from the background

@@ -6,12 +6,17 @@
 #include <chrono>
 #include <exception>
 #include <future>
+#include <thread>
 #include <vector>
 
 #include "counting.hpp"
-#include "progress.hpp"
 
 namespace {
+
+// Below this many plotting steps a run is too short for more threads to
+// gain: starting them, jumping their generators ahead and merging their
+// counts would cost about what they save.
+constexpr std::int64_t steps_worth_threads = 2'000'000;
 
 // Steps between two reports of progress: a few milliseconds of work.
 constexpr std::int64_t slice_steps = std::int64_t{1} << 20;
@@ -47,18 +52,23 @@ struct pass {
     std::atomic<std::int64_t> steps_done{0};
 };
 
+// Tells `progress`, where there is one to tell, how many steps are done.
+void tell_progress(const progress_report* progress, std::int64_t done, std::int64_t steps) {
+    if (progress != nullptr && progress->report != nullptr) {
+        progress->report(done, steps, progress->context);
+    }
+}
+
 // Plays steps first to end - 1 into `counts`, a slice at a time, counting
 // them done; the thread that holds the meter also reports them.
 game_position play_reporting(pass& shared, game_position at, random_stream& draws,
                              std::int64_t first, std::int64_t end, std::uint8_t* counts,
-                             progress_meter* progress) {
+                             const progress_report* progress) {
     for (std::int64_t i = first; i < end;) {
         const std::int64_t next = std::min(end, i + slice_steps);
         at = shared.players.plotting(shared.setup, at, draws, i, next, counts);
         const std::int64_t done = shared.steps_done += next - i;
-        if (progress != nullptr) {
-            report_progress(*progress, done);
-        }
+        tell_progress(progress, done, shared.setup.steps);
         i = next;
     }
     return at;
@@ -82,20 +92,29 @@ void play_guessing(pass& shared, chunk& part, int lead_in_steps) {
     part.played = true;
 }
 
-void report_while_waiting(std::future<void>& worker, pass& shared, progress_meter* progress) {
+void report_while_waiting(std::future<void>& worker, pass& shared,
+                          const progress_report& progress) {
     using namespace std::chrono_literals;
     while (worker.wait_for(50ms) == std::future_status::timeout) {
-        if (progress != nullptr) {
-            report_progress(*progress, shared.steps_done);
-        }
+        tell_progress(&progress, shared.steps_done, shared.setup.steps);
     }
 }
 
 } // namespace
 
+thread_plan plan_threads(int requested, std::int64_t steps) {
+    thread_plan plan;
+    if (requested > 0) {
+        plan.threads = requested;
+    } else if (steps >= steps_worth_threads) {
+        plan.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    return plan;
+}
+
 std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step_players& players,
                                          bool saturates, const thread_plan& plan,
-                                         const random_stream& draws, progress_meter* progress,
+                                         const random_stream& draws, progress_report progress,
                                          int* replayed) {
     const std::int64_t steps = setup.steps;
     const std::int64_t chunk_count = std::clamp<std::int64_t>(plan.threads, 1, steps);
@@ -121,7 +140,7 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
     std::vector<std::uint8_t> counts = zero_counts(setup);
     random_stream first_draws = draws;
     game_position true_end = play_reporting(shared, starting_position(), first_draws, 0,
-                                            chunks[0].end, counts.data(), progress);
+                                            chunks[0].end, counts.data(), &progress);
     for (std::future<void>& worker : workers) {
         report_while_waiting(worker, shared, progress);
         try {
@@ -140,7 +159,7 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
         } else {
             random_stream replay = draws_before(setup, draws, part.first);
             true_end = play_reporting(shared, true_end, replay, part.first, part.end, counts.data(),
-                                      progress);
+                                      &progress);
             ++*replayed;
         }
         part.counts = {};

@@ -125,3 +125,7 @@ void finish_progress(progress_meter& meter) {
     sigaction(SIGTERM, &meter.previous_termination, nullptr);
     meter.shown = false;
 }
+
+void report_progress_to(long long steps_done, long long, void* meter) {
+    report_progress(*static_cast<progress_meter*>(meter), steps_done);
+}

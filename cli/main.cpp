@@ -15,6 +15,7 @@
 #include "progress.hpp"
 #include "random_stream.hpp"
 #include "render.hpp"
+#include "standard_output.hpp"
 #include "terminal.hpp"
 
 int main(int argc, char** argv) {
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
     const std::vector<affine_map> maps = build_maps(digit_groups);
     const std::int64_t steps = plotting_steps(run);
     progress_meter progress = start_progress_on_standard_error(steps);
-    const picture drawn = render(run, maps, draws, plan_threads(threads, steps), &progress);
+    const picture drawn = render(run, maps, draws, plan_threads(threads, steps),
+                                 progress_report{report_progress_to, &progress});
     finish_progress(progress);
 
     if (is_terminal(STDOUT_FILENO)) {
@@ -46,5 +48,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     // A run that wrote no picture does not report success.
-    return write_png(run, drawn) == 0 ? 0 : 1;
+    if (write_png(run, drawn) != 0) {
+        return 1;
+    }
+    close_standard_output();
+    return 0;
 }
