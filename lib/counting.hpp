@@ -53,24 +53,29 @@ inline std::uint32_t count_mask(int color) {
     return (color & 1) | (color >> 1 & 1) << 8 | (color >> 2 & 1) << 16;
 }
 
-// Adds a point to its pixel's three counts, reading and writing four bytes
-// at once; the fourth is left as it was.
+// Adds a point to its pixel's three counts, one byte at a time; the fourth
+// byte is left alone. The same on every byte order: the mask's low byte
+// goes to the first byte, red, whatever order the machine keeps a word in.
+template <bool saturates> inline void count_plot_bytewise(std::uint8_t* pixel, std::uint32_t mask) {
+    for (int channel = 0; channel < 3; ++channel) {
+        pixel[channel] =
+            add_counts(pixel[channel], static_cast<std::uint8_t>(mask >> 8 * channel), saturates);
+    }
+}
+
+// Adds a point to its pixel's three counts. On x86-64 one byte-wise add
+// of four bytes, read and written at once (little-endian, like the mask;
+// the fourth byte gets 0 and stays as it was); elsewhere byte by byte.
 template <bool saturates> inline void count_plot(std::uint8_t* pixel, std::uint32_t mask) {
+#if defined(__x86_64__)
     std::uint32_t counts;
     std::memcpy(&counts, pixel, sizeof counts);
-#if defined(__x86_64__)
     const __m128i a = _mm_cvtsi32_si128(static_cast<int>(counts));
     const __m128i b = _mm_cvtsi32_si128(static_cast<int>(mask));
     counts = static_cast<std::uint32_t>(
         _mm_cvtsi128_si32(saturates ? _mm_adds_epu8(a, b) : _mm_add_epi8(a, b)));
-#else
-    std::uint32_t sum = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const std::uint8_t byte = add_counts(static_cast<std::uint8_t>(counts >> shift),
-                                             static_cast<std::uint8_t>(mask >> shift), saturates);
-        sum |= std::uint32_t{byte} << shift;
-    }
-    counts = sum;
-#endif
     std::memcpy(pixel, &counts, sizeof counts);
+#else
+    count_plot_bytewise<saturates>(pixel, mask);
+#endif
 }
