@@ -87,11 +87,23 @@ bool pixel_of(double row_scaled, double column_scaled, int size, int* row, int* 
 // The row and the column of the pixel that a point, scaled to the picture
 // (R times its place in the unit square), falls in; false when it falls
 // outside. Truncation toward zero sends (-1, 0) to index 0, so the drawn
-// values are those in (-1, R).
+// values are those in (-1, R). Tested on the double, which keeps NaN,
+// infinities and values beyond the int range away from the conversion.
+inline bool pixel_of_scaled_by_comparison(double2 scaled, int size, int* row, int* column) {
+    if (!(scaled[0] > -1.0 && scaled[0] < size && scaled[1] > -1.0 && scaled[1] < size)) {
+        return false;
+    }
+    *row = static_cast<int>(scaled[0]);
+    *column = static_cast<int>(scaled[1]);
+    return true;
+}
+
+// The same answer as pixel_of_scaled_by_comparison. On x86-64 both indices
+// are truncated by one instruction first: cvttpd2dq answers INT_MIN for NaN,
+// infinities and values beyond the int range, so one unsigned test per
+// index covers every case.
 inline bool pixel_of_scaled(double2 scaled, int size, int* row, int* column) {
 #if defined(__x86_64__)
-    // cvttpd2dq answers INT_MIN for NaN, infinities and values beyond the
-    // int range, so one unsigned test per index covers every case.
     const std::uint64_t both =
         static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_cvttpd_epi32(scaled)));
     *row = static_cast<int>(static_cast<std::uint32_t>(both));
@@ -99,14 +111,7 @@ inline bool pixel_of_scaled(double2 scaled, int size, int* row, int* column) {
     return static_cast<unsigned>(*row) < static_cast<unsigned>(size) &&
            static_cast<unsigned>(*column) < static_cast<unsigned>(size);
 #else
-    // Tested on the double, which keeps NaN, infinities and values beyond
-    // the int range away from the conversion.
-    if (!(scaled[0] > -1.0 && scaled[0] < size && scaled[1] > -1.0 && scaled[1] < size)) {
-        return false;
-    }
-    *row = static_cast<int>(scaled[0]);
-    *column = static_cast<int>(scaled[1]);
-    return true;
+    return pixel_of_scaled_by_comparison(scaled, size, row, column);
 #endif
 }
 
