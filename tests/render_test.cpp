@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -305,19 +306,73 @@ TEST(PixelOf, DrawsExactlyTheValuesFromMinusOneToR) {
         {-inf, 1000, -1},
         {nan, 1000, -1},
     };
-    for (const auto& c : cases) {
-        // the same value in either coordinate, the other one well inside
-        for (bool as_row : {true, false}) {
-            int row = -7, column = -7;
-            const bool drawn = as_row ? pixel_of(c.scaled, 0.5, c.size, &row, &column)
-                                      : pixel_of(0.5, c.scaled, c.size, &row, &column);
-            EXPECT_EQ(drawn, c.index >= 0) << c.scaled << " of " << c.size << " row " << as_row;
-            if (drawn && c.index >= 0) {
-                EXPECT_EQ(as_row ? row : column, c.index) << c.scaled;
-                EXPECT_EQ(as_row ? column : row, 0) << c.scaled;
+    // The loop's test, and the comparisons that stand for it where there is
+    // no x86-64 instruction to truncate with: both run here, whatever the
+    // machine.
+    using pixel_test = bool (*)(double2, int, int*, int*);
+    const std::pair<const char*, pixel_test> tests[] = {
+        {"pixel_of_scaled", pixel_of_scaled},
+        {"pixel_of_scaled_by_comparison", pixel_of_scaled_by_comparison}};
+    for (const auto& [name, test] : tests) {
+        for (const auto& c : cases) {
+            // the same value in either coordinate, the other one well inside
+            for (bool as_row : {true, false}) {
+                int row = -7, column = -7;
+                const double2 scaled = as_row ? double2{c.scaled, 0.5} : double2{0.5, c.scaled};
+                const bool drawn = test(scaled, c.size, &row, &column);
+                EXPECT_EQ(drawn, c.index >= 0)
+                    << name << ": " << c.scaled << " of " << c.size << " row " << as_row;
+                if (drawn && c.index >= 0) {
+                    EXPECT_EQ(as_row ? row : column, c.index) << name << ": " << c.scaled;
+                    EXPECT_EQ(as_row ? column : row, 0) << name << ": " << c.scaled;
+                }
             }
         }
     }
+    int row = -7, column = -7;
+    EXPECT_TRUE(pixel_of(299.5, 0.5, 300, &row, &column));
+    EXPECT_EQ(row, 299);
+    EXPECT_EQ(column, 0);
+}
+
+// A point's colour added to its pixel's counts: each of the first three
+// bytes gains its channel's bit of the colour, saturating at 255 or wrapping,
+// and the fourth, the next pixel's red, keeps its value. The first byte is
+// red on every byte order. count_plot (one add of four bytes on x86-64) and
+// count_plot_bytewise (what other machines run) both run here.
+template <bool saturates>
+std::string first_wrong_count(void (*plot)(std::uint8_t*, std::uint32_t)) {
+    const std::uint8_t edges[] = {0, 1, 2, 127, 128, 254, 255};
+    for (int color = 0; color < 8; ++color) {
+        for (std::uint8_t red : edges) {
+            for (std::uint8_t green : edges) {
+                for (std::uint8_t blue : edges) {
+                    for (std::uint8_t next : edges) {
+                        const std::uint8_t before[4] = {red, green, blue, next};
+                        std::uint8_t pixel[4] = {red, green, blue, next};
+                        plot(pixel, count_mask(color));
+                        for (int i = 0; i < 4; ++i) {
+                            const int sum = before[i] + (i < 3 ? color >> i & 1 : 0);
+                            const int expected = saturates ? std::min(sum, 255) : sum % 256;
+                            if (pixel[i] != expected) {
+                                return "colour " + std::to_string(color) + ", byte " +
+                                       std::to_string(i) + " from " + std::to_string(before[i]) +
+                                       " to " + std::to_string(pixel[i]);
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    return "";
+}
+
+TEST(CountPlot, AddsTheColourToTheFirstThreeBytesOnly) {
+    EXPECT_EQ(first_wrong_count<true>(count_plot<true>), "");
+    EXPECT_EQ(first_wrong_count<false>(count_plot<false>), "");
+    EXPECT_EQ(first_wrong_count<true>(count_plot_bytewise<true>), "");
+    EXPECT_EQ(first_wrong_count<false>(count_plot_bytewise<false>), "");
 }
 
 void expect_same_drawing(const settings& run, const std::vector<affine_map>& maps, unsigned seed) {
