@@ -2,6 +2,7 @@
 // them, and the random step of the chaos game that chooses and applies a map.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -49,6 +50,11 @@ void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, do
 
 // One map per digit group, in order.
 std::vector<affine_map> build_maps(const std::vector<digit_group>& digit_groups);
+
+// Every operation on doubles rounds to double on every machine, as the
+// build sees to: a wider format, such as the x87's, rounds the maps and the
+// points differently.
+static_assert(FLT_EVAL_METHOD == 0, "doubles must be computed as doubles");
 
 // Each product rounded by itself, then the sum, then the shift: the build
 // turns off contraction, so no fused multiply-add changes a bit of this.
