@@ -1,10 +1,10 @@
 # What `cmake --install` puts where, in three components that the Debian
-# packages take apart: the command (the default component), the shared
-# library (`library`) and what programs are built with (`development`).
+# packages take apart: the command (`command`), the shared library
+# (`library`) and what programs are built with (`development`).
 include(CMakePackageConfigHelpers)
 
-install(TARGETS tessadox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(TARGETS tessadox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT command)
+install(FILES ${manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT command)
 
 install(TARGETS tessadox_shared EXPORT tessadox_targets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library NAMELINK_COMPONENT development)
