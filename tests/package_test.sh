@@ -76,9 +76,11 @@ command_files="./bin/tessadox
 ./share/man/man1/tessadox.1.gz"
 library_files="./$libdir/libtessadox.so.2 -> libtessadox.so.2.1
 ./$libdir/libtessadox.so.2.1"
+# CMake names the targets' file after the build type.
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt" | tr '[:upper:]' '[:lower:]')
 development_files="./$libdir/cmake/tessadox/tessadoxConfig.cmake
 ./$libdir/cmake/tessadox/tessadoxConfigVersion.cmake
-./$libdir/cmake/tessadox/tessadoxTargets-release.cmake
+./$libdir/cmake/tessadox/tessadoxTargets-${build_type:-noconfig}.cmake
 ./$libdir/cmake/tessadox/tessadoxTargets.cmake
 ./$libdir/libtessadox.a
 ./$libdir/libtessadox.so -> libtessadox.so.2
