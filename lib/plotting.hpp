@@ -71,8 +71,10 @@ inline game_position starting_position() {
 template <int mode, bool power_of_two_maps, typename draw_source>
 inline const map_columns& take_step(const plotting_setup& setup, draw_source& draws,
                                     game_position* at) {
-    const map_columns& m =
-        setup.maps[choose_map<power_of_two_maps>(mode, setup.map_count, draws, &at->current_color)];
+    // The index as unsigned: never negative, and so taken without a sign
+    // extension.
+    const map_columns& m = setup.maps[static_cast<unsigned>(
+        choose_map<power_of_two_maps>(mode, setup.map_count, draws, &at->current_color))];
     const double2 swapped = __builtin_shufflevector(at->point, at->point, 1, 0);
     at->point = (m.diagonal * at->point + m.cross * swapped) + m.shift;
     return m;
@@ -119,7 +121,10 @@ inline void plot_point(const plotting_setup& setup, const game_position& at, con
     int row, column;
     if (pixel_of_scaled(((at.point - setup.center) * setup.scale + half) * setup.size,
                         setup.resolution, &row, &column)) {
-        std::uint8_t* const pixel = counts + 3 * (row * setup.resolution + column);
+        // Unsigned, as row and column are by now: no sign extension.
+        const unsigned resolution = static_cast<unsigned>(setup.resolution);
+        std::uint8_t* const pixel =
+            counts + 3 * (static_cast<unsigned>(row) * resolution + static_cast<unsigned>(column));
         count_plot<saturates>(pixel, mode == color_gray    ? count_mask(7)
                                      : mode == color_areas ? m.mask
                                                            : setup.masks[at.current_color & 7]);
