@@ -10,13 +10,6 @@ namespace {
 // Steps between two reports of progress: a few milliseconds of work.
 constexpr std::int64_t slice_steps = std::int64_t{1} << 20;
 
-// Tells `progress`, where there is one to tell, how many steps are done.
-void tell_progress(const progress_report* progress, std::int64_t done, std::int64_t steps) {
-    if (progress != nullptr && progress->report != nullptr) {
-        progress->report(done, steps, progress->context);
-    }
-}
-
 void count_steps(step_meter& meter, std::int64_t steps, std::int64_t all,
                  const progress_report* progress) {
     const std::int64_t done = meter.done += steps;
@@ -35,6 +28,12 @@ random_stream block_started(random_stream draws) {
 }
 
 } // namespace
+
+void tell_progress(const progress_report* progress, std::int64_t done, std::int64_t steps) {
+    if (progress != nullptr && progress->report != nullptr) {
+        progress->report(std::min(done, steps), steps, progress->context);
+    }
+}
 
 bool same_position(const game_position& a, const game_position& b) {
     return std::bit_cast<std::uint64_t>(a.point[0]) == std::bit_cast<std::uint64_t>(b.point[0]) &&

@@ -14,6 +14,10 @@ struct step_meter {
     std::atomic<std::int64_t> done{0};
 };
 
+// Tells `progress`, where there is one to tell, how many steps are done.
+// Steps played again after a failed guess count once.
+void tell_progress(const progress_report* progress, std::int64_t done, std::int64_t steps);
+
 // Bit for bit: two positions that agree so go on to draw the same points.
 bool same_position(const game_position& a, const game_position& b);
 

@@ -66,9 +66,7 @@ void report_while_waiting(std::future<void>& worker, pass& shared,
                           const progress_report& progress) {
     using namespace std::chrono_literals;
     while (worker.wait_for(50ms) == std::future_status::timeout) {
-        if (progress.report != nullptr) {
-            progress.report(shared.meter.done, shared.setup.steps, progress.context);
-        }
+        tell_progress(&progress, shared.meter.done, shared.setup.steps);
     }
 }
 
@@ -139,5 +137,6 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
         }
         part.counts = {};
     }
+    tell_progress(&progress, steps, steps);
     return counts;
 }
