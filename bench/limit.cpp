@@ -21,6 +21,8 @@
 #include "plotting.hpp"
 #include "png_output.hpp"
 #include "random_stream.hpp"
+#include "settings.hpp"
+#include "standard_input.hpp"
 
 namespace {
 
@@ -72,9 +74,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The picture's path stands where tessadox has its own name.
-    const settings run = parse_options(argc - 1, argv + 1);
+    const settings run = settings_of(parse_options(argc - 1, argv + 1));
     random_stream draws(run_seed(std::getenv("SOURCE_DATE_EPOCH"), std::time(nullptr)));
-    const std::vector<affine_map> maps = build_maps(read_checksum(stdin, run.map_count));
+    const std::vector<affine_map> maps = build_maps(digit_groups_of(
+        read_checksum(stdin, 8 * static_cast<std::size_t>(run.map_count)), run.map_count));
     if (run.resolution >= 1) {
         const frame framed = frame_attractor(run.resolution, maps, draws);
         const plotting_setup setup = plotting_setup_for(run, maps, framed);
@@ -86,5 +89,7 @@ int main(int argc, char** argv) {
         static_cast<void>(end_of_chain);
     }
     const picture drawn = load_picture(argv[1], run.resolution);
-    return write_png(run, drawn) == 0 ? 0 : 1;
+    png_failure failure;
+    const png_look look{run.background, run.transparent == 1, run.flip_bgr == 1};
+    return write_png(drawn, look, stdout, &failure) == 0 && std::fclose(stdout) == 0 ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "settings.hpp"
+#include "tessadox/tessadox.h"
 
 namespace {
 
@@ -35,8 +35,9 @@ bool is_tagged_line(std::string_view text) {
 // The -l that fits a checksum of `digits` hexadecimal digits whose end has
 // been seen, when it reads another number of characters than `read_length`.
 std::optional<std::string> length_hint(std::size_t digits, int read_length) {
-    const int fitting = static_cast<int>(std::min<std::size_t>(digits, max_checksum_length)) /
-                        group_size * group_size;
+    const int fitting =
+        static_cast<int>(std::min<std::size_t>(digits, TESSADOX_MAX_CHECKSUM_LENGTH)) / group_size *
+        group_size;
     if (fitting < group_size || fitting == read_length) {
         return std::nullopt;
     }

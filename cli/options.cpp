@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "settings.hpp"
 #include "standard_output.hpp"
 
 const char version_text[] = "Tessadox 2.1 by the Tessadox developers (https://tessadox.example)\n";
@@ -86,19 +85,19 @@ bool scan_option_value(const char* text, int* setting) {
 // The messages of a value option, attached (-b128) and separate (-b 128).
 struct value_option {
     char letter;
-    int settings::*setting;
+    int tessadox_options::*setting;
     const char* attached_message;
     const char* separate_message;
 };
 
 static const value_option value_options[] = {
-    {'b', &settings::background, "invalid background on command line",
+    {'b', &tessadox_options::background, "invalid background on command line",
      "invalid background on command line"},
-    {'i', &settings::intensity, "invalid intensity on command line",
+    {'i', &tessadox_options::intensity, "invalid intensity on command line",
      "invalid intensity on command line"},
-    {'l', &settings::checksum_length, "invalid checksum length on command line",
+    {'l', &tessadox_options::checksum_length, "invalid checksum length on command line",
      "invalid checksum length on command line \n"},
-    {'r', &settings::resolution, "invalid resolution on command line \n",
+    {'r', &tessadox_options::resolution, "invalid resolution on command line \n",
      "invalid resolution on command line \n"},
 };
 
@@ -114,7 +113,7 @@ static const value_option* find_value_option(char letter) {
 // Applies the value option at argv[i]; returns the index of the last
 // argument it used.
 static int apply_value_option(const value_option& option, int argc, char** argv, int i,
-                              settings* run) {
+                              tessadox_options* run) {
     int* const setting = &(run->*option.setting);
     const char* attached = argv[i] + 2;
     if (*attached != '\0') {
@@ -130,14 +129,14 @@ static int apply_value_option(const value_option& option, int argc, char** argv,
     return i + 1;
 }
 
-static void apply_argument(int argc, char** argv, int* i, settings* run) {
+static void apply_argument(int argc, char** argv, int* i, tessadox_options* run) {
     const char* argument = argv[*i];
     if (std::strcmp(argument, "-a") == 0) {
-        run->color_mode = color_areas;
+        run->color_mode = TESSADOX_AREAS;
     } else if (std::strcmp(argument, "-c") == 0) {
         run->flip_bgr = 1;
     } else if (std::strcmp(argument, "-g") == 0) {
-        run->color_mode = color_gray;
+        run->color_mode = TESSADOX_GRAY;
     } else if (std::strcmp(argument, "-t") == 0) {
         run->transparent = 1;
     } else if (argument[0] == '-' && argument[1] != '\0' && find_value_option(argument[1])) {
@@ -152,29 +151,25 @@ static void apply_argument(int argc, char** argv, int* i, settings* run) {
     }
 }
 
-settings parse_options(int argc, char** argv) {
-    settings run; // the defaults
+tessadox_options parse_options(int argc, char** argv) {
+    tessadox_options run = tessadox_default_options();
 
     for (int i = 1; i < argc; ++i) {
         apply_argument(argc, argv, &i, &run);
     }
 
-    if (run.resolution > max_resolution) {
-        std::fprintf(stderr, "%d is too high a resolution.  Assuming %d.\n", run.resolution,
-                     max_resolution);
-        run.resolution = max_resolution;
+    const tessadox_options given = run;
+    const unsigned changed = tessadox_clamp_options(&run);
+    if (changed & TESSADOX_LOWERED_RESOLUTION) {
+        std::fprintf(stderr, "%d is too high a resolution.  Assuming %d.\n", given.resolution,
+                     run.resolution);
     }
-    // Too long falls back to md5's 32, as does too short: fewer than 8
-    // characters would leave no map to choose from.
-    if (run.checksum_length > max_checksum_length) {
-        std::fprintf(stderr, "%d checksumlength is too big.  Assuming %d.\n", run.checksum_length,
-                     32);
-        run.checksum_length = 32;
-    } else if (run.checksum_length < 8) {
-        std::fprintf(stderr, "%d checksumlength is too small.  Assuming %d.\n", run.checksum_length,
-                     32);
-        run.checksum_length = 32;
+    if (changed & TESSADOX_LOWERED_CHECKSUM_LENGTH) {
+        std::fprintf(stderr, "%d checksumlength is too big.  Assuming %d.\n", given.checksum_length,
+                     run.checksum_length);
+    } else if (changed & TESSADOX_RAISED_CHECKSUM_LENGTH) {
+        std::fprintf(stderr, "%d checksumlength is too small.  Assuming %d.\n",
+                     given.checksum_length, run.checksum_length);
     }
-    run.map_count = run.checksum_length / 8;
     return run;
 }

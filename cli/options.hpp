@@ -2,7 +2,7 @@
 // help and version texts.
 #pragma once
 
-#include "settings.hpp"
+#include "tessadox/tessadox.h"
 
 extern const char usage_text[];
 extern const char version_text[];
@@ -13,6 +13,8 @@ extern const char version_text[];
 // Empty or blank-only text is accepted and leaves the setting unchanged.
 bool scan_option_value(const char* text, int* setting);
 
-// The run settings that the arguments give, or the end of the process after
-// help, version (status 0) or a refused argument (status 1).
-settings parse_options(int argc, char** argv);
+// The options that the arguments give, clamped as a draw clamps them, with
+// a notice on standard error for each value replaced; or the end of the
+// process after help, version (status 0) or a refused argument (status 1).
+// The seed and the threads stay at their defaults.
+tessadox_options parse_options(int argc, char** argv);

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "failures.hpp"
+
 // `error` is the errno of the failure, or 0 when none was given.
 [[noreturn]] static void report_lost_output(int error) {
     if (error != 0) {
@@ -39,4 +41,16 @@ void close_standard_output() {
     if (std::fclose(stdout) != 0 || lost) {
         report_lost_output(errno);
     }
+}
+
+int write_png_to_standard_output(const tessadox_options& options, const tessadox_picture* drawn) {
+    char png_message[256];
+    const int code =
+        tessadox_write_png_with_message(drawn, &options, stdout, png_message, sizeof png_message);
+    if (code != TESSADOX_OK) {
+        report_failure(code, png_message);
+        return 1;
+    }
+    close_standard_output();
+    return 0;
 }

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "png_output.hpp"
+#include "failures.hpp"
 #include "standard_output.hpp"
 
 namespace {
@@ -74,15 +74,20 @@ void draw_on_terminal(const picture_view& picture, const picture_look& look, int
     close_standard_output();
 }
 
-void show_picture_on_terminal(const settings& run, const picture& drawn, int lines_said) {
-    if (png_refuses(run.resolution, run.transparent == 1, run.background)) {
-        on_png_warning(nullptr, nullptr);
+int show_picture_on_terminal(const tessadox_options& options, const tessadox_picture* drawn,
+                             int lines_said) {
+    const int refusal = tessadox_check_png(drawn, &options);
+    if (refusal != TESSADOX_OK) {
+        report_failure(refusal, "");
+        return 1;
     }
-    const picture_look look{run.flip_bgr == 1, run.transparent == 1,
-                            static_cast<std::uint8_t>(run.background & 0xFF)};
-    draw_on_terminal(picture_view{drawn.image.data(), drawn.resolution,
-                                  3 * static_cast<std::size_t>(drawn.resolution)},
-                     look, lines_said);
+    const int size = tessadox_picture_size(drawn);
+    const picture_look look{options.flip_bgr == 1, options.transparent == 1,
+                            static_cast<std::uint8_t>(options.background & 0xFF)};
+    draw_on_terminal(
+        picture_view{tessadox_picture_pixels(drawn), size, 3 * static_cast<std::size_t>(size)},
+        look, lines_said);
+    return 0;
 }
 
 bool show_hint(const std::optional<std::string>& hint) {

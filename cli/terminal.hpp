@@ -5,9 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "picture.hpp"
-#include "settings.hpp"
 #include "terminal_picture.hpp"
+#include "tessadox/tessadox.h"
 
 // The colours to use, from the environment: none at all when NO_COLOR is
 // set and not empty or TERM is "dumb", 24-bit colour when COLORTERM is
@@ -32,9 +31,10 @@ bool is_terminal(int fd);
 void draw_on_terminal(const picture_view& picture, const picture_look& look, int lines_said);
 
 // Draws the run's picture on standard output, a terminal, with the colours
-// that its PNG would have. Settings that the PNG writer refuses end the run
-// here the same way, with libpng's warning and status 1.
-void show_picture_on_terminal(const settings& run, const picture& drawn, int lines_said);
+// that its PNG would have, and answers the run's status: 0, or 1 for
+// options that the PNG writer refuses, which get the same warning here.
+int show_picture_on_terminal(const tessadox_options& options, const tessadox_picture* drawn,
+                             int lines_said);
 
 // Writes the hint as one line on standard error when that is a terminal;
 // tells whether it did.

@@ -19,6 +19,8 @@
 #include "fingerprint.hpp"
 #include "plotting.hpp"
 #include "random_stream.hpp"
+#include "render.hpp"
+#include "standard_input.hpp"
 #include "step_by_step.hpp"
 
 namespace {
@@ -51,7 +53,8 @@ std::vector<digit_group> read_checksum_from(const std::uint8_t* bytes, std::size
     if (input == nullptr) {
         std::abort();
     }
-    std::vector<digit_group> groups = read_checksum(input, map_count);
+    std::vector<digit_group> groups =
+        digit_groups_of(read_checksum(input, 8 * static_cast<std::size_t>(map_count)), map_count);
     *taken = std::ftell(input);
     std::fclose(input);
     return groups;

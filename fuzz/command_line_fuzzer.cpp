@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "options.hpp"
-#include "settings.hpp"
+#include "tessadox/tessadox.h"
 
 extern "C" [[noreturn]] void __real_exit(int status);
 extern "C" int __real_fclose(FILE* stream);
@@ -47,7 +47,7 @@ struct outcome {
     int status;  // -1 when the parser returned
     bool closed; // whether the parser closed standard output
     std::string out, err;
-    settings run; // when the parser returned
+    tessadox_options run; // when the parser returned
 };
 
 void check(bool condition, const char* what, const outcome& o) {
@@ -60,7 +60,7 @@ void check(bool condition, const char* what, const outcome& o) {
 
 // Returns true when the parser ended the run through exit(); otherwise the
 // settings it made are in *run.
-bool parse(int argc, char** argv, settings* run) {
+bool parse(int argc, char** argv, tessadox_options* run) {
     std::jmp_buf target;
     if (setjmp(target) != 0) {
         exit_target = nullptr;
@@ -132,19 +132,19 @@ void check_settings(const outcome& o) {
         take_notice(
             err, " checksumlength is too small.  Assuming ", [](long l) { return l < 8; }, 32);
     check(err.empty(), "standard error holds more than the clamp notices", o);
-    const settings& run = o.run;
-    check(!clamped_resolution || run.resolution == max_resolution, "resolution clamped elsewhere",
-          o);
+    const tessadox_options& run = o.run;
+    const int map_count = tessadox_checksum_bytes(&run) / 8;
+    check(!clamped_resolution || run.resolution == TESSADOX_MAX_RESOLUTION,
+          "resolution clamped elsewhere", o);
     check(!(long_checksum || short_checksum) || run.checksum_length == 32,
           "length clamped elsewhere", o);
-    check(run.resolution <= max_resolution, "resolution past the largest picture", o);
-    check(run.checksum_length >= 8 && run.checksum_length <= max_checksum_length, "checksum length",
-          o);
-    check(run.map_count == run.checksum_length / 8 && run.map_count >= 1 &&
-              run.map_count <= max_maps,
+    check(run.resolution <= TESSADOX_MAX_RESOLUTION, "resolution past the largest picture", o);
+    check(run.checksum_length >= 8 && run.checksum_length <= TESSADOX_MAX_CHECKSUM_LENGTH,
+          "checksum length", o);
+    check(map_count == run.checksum_length / 8 && map_count >= 1 && map_count <= 16,
           "map count out of range", o);
-    check(run.color_mode == color_gray || run.color_mode == color_mixed ||
-              run.color_mode == color_areas,
+    check(run.color_mode == TESSADOX_GRAY || run.color_mode == TESSADOX_MIXED ||
+              run.color_mode == TESSADOX_AREAS,
           "unknown colouring", o);
     check((run.flip_bgr == 0 || run.flip_bgr == 1) &&
               (run.transparent == 0 || run.transparent == 1),

@@ -1,11 +1,5 @@
 #include "fingerprint.hpp"
 
-#include <poll.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-
 int hex_nibble(unsigned char byte) {
     if (byte >= '0' && byte <= '9') {
         return byte - '0';
@@ -31,57 +25,17 @@ digit_group decode_group(const unsigned char characters[8]) {
     };
 }
 
-// Fills `characters` from `input` up to the end of input, waiting for input
-// that is not there yet; tells how many arrived. A read that fails ends the
-// run: a picture of characters that were never read would pass for the
-// checksum's.
-static std::size_t read_group(std::FILE* input, unsigned char* characters, std::size_t size) {
-    std::size_t filled = 0;
-    while (filled < size && !std::feof(input)) {
-        // Counted byte by byte, so that what a short read did deliver is
-        // well defined; what it did not deliver stays 0, like end of input.
-        filled += std::fread(characters + filled, 1, size - filled, input);
-        if (!std::ferror(input)) {
-            continue;
-        }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            // A non-blocking descriptor with nothing to read yet.
-            pollfd readable{fileno(input), POLLIN, 0};
-            while (poll(&readable, 1, -1) < 0 && errno == EINTR) {
-            }
-        } else if (errno != EINTR) {
-            std::fprintf(stderr, "tessadox: cannot read standard input: %s\n",
-                         std::strerror(errno));
-            std::exit(1);
-        }
-        std::clearerr(input);
-    }
-    return filled;
-}
-
-std::vector<digit_group> read_checksum(std::FILE* input, int map_count,
-                                       std::string* characters_read) {
+std::vector<digit_group> digit_groups_of(std::string_view characters, int map_count) {
     std::vector<digit_group> digit_groups;
     for (int i = 0; i < map_count; ++i) {
-        unsigned char characters[8] = {};
-        const std::size_t arrived = read_group(input, characters, sizeof characters);
-        if (characters_read != nullptr) {
-            characters_read->append(reinterpret_cast<const char*>(characters), arrived);
+        unsigned char group[8] = {};
+        const std::size_t first = 8 * static_cast<std::size_t>(i);
+        if (first < characters.size()) {
+            characters.copy(reinterpret_cast<char*>(group), sizeof group, first);
         }
-        digit_groups.push_back(decode_group(characters));
+        digit_groups.push_back(decode_group(group));
     }
     return digit_groups;
-}
-
-std::string_view characters_at_hand(std::FILE* input) {
-#if defined(__GLIBC__)
-    // glibc's stream keeps what it read ahead between these two pointers.
-    return std::string_view(input->_IO_read_ptr,
-                            static_cast<std::size_t>(input->_IO_read_end - input->_IO_read_ptr));
-#else
-    static_cast<void>(input);
-    return {};
-#endif
 }
 
 void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,

@@ -3,8 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,17 +30,10 @@ int hex_nibble(unsigned char byte);
 // Packs the eight characters of one group into its six fields.
 digit_group decode_group(const unsigned char characters[8]);
 
-// Reads map_count groups of 8 bytes from `input`, standard input, and not a
-// byte more. Characters that do not arrive before the end of input count as
-// 0; input that is not ready yet is waited for. A read error ends the
-// process with a message and status 1. The characters that did arrive are
-// kept in *characters_read when it is given.
-std::vector<digit_group> read_checksum(std::FILE* input, int map_count,
-                                       std::string* characters_read = nullptr);
-
-// The characters after those read that `input` already holds in its buffer,
-// at hand without another read (none where the C library does not tell).
-std::string_view characters_at_hand(std::FILE* input);
+// The digit groups of a checksum given as the characters that were read:
+// map_count groups of 8, the first 8 x map_count characters; characters
+// missing at the end count as 0.
+std::vector<digit_group> digit_groups_of(std::string_view characters, int map_count);
 
 void set_map(affine_map* map, double scale_x, double scale_y, double shear_y, double shear_x,
              double shift_x, double shift_y);

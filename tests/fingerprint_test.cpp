@@ -8,6 +8,7 @@
 
 #include "fingerprint.hpp"
 #include "scripted_draws.hpp"
+#include "standard_input.hpp"
 
 namespace {
 
@@ -48,13 +49,19 @@ std::FILE* stream_of(const std::string& bytes) {
     return stream;
 }
 
+// The digit groups of what the command reads from `input` for that many maps.
+std::vector<digit_group> groups_read(std::FILE* input, int map_count) {
+    return digit_groups_of(read_checksum(input, 8 * static_cast<std::size_t>(map_count)),
+                           map_count);
+}
+
 bool is_zero(const digit_group& g) {
     return g.d0 == 0 && g.d1 == 0 && g.d2 == 0 && g.d3 == 0 && g.d4 == 0 && g.d5 == 0;
 }
 
 TEST(ReadChecksum, TakesEightBytesPerMapAndNoMore) {
     std::FILE* input = stream_of("0123456789abcdefFFFFFFFF  file.txt\n");
-    const std::vector<digit_group> groups = read_checksum(input, 2);
+    const std::vector<digit_group> groups = groups_read(input, 2);
     EXPECT_EQ(std::ftell(input), 16);
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].d1, 18);
@@ -64,7 +71,7 @@ TEST(ReadChecksum, TakesEightBytesPerMapAndNoMore) {
 
 TEST(ReadChecksum, ShortInputCountsAsZeros) {
     std::FILE* input = stream_of("abc");
-    const std::vector<digit_group> groups = read_checksum(input, 3);
+    const std::vector<digit_group> groups = groups_read(input, 3);
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(groups[0].d0, 42);
     EXPECT_EQ(groups[0].d1, 60);
@@ -76,7 +83,7 @@ TEST(ReadChecksum, ShortInputCountsAsZeros) {
 
 TEST(ReadChecksum, EmptyInputGivesZeroGroups) {
     std::FILE* input = stream_of("");
-    const std::vector<digit_group> groups = read_checksum(input, 16);
+    const std::vector<digit_group> groups = groups_read(input, 16);
     ASSERT_EQ(groups.size(), 16u);
     for (int i = 0; i < 16; ++i) {
         EXPECT_TRUE(is_zero(groups[i])) << i;
@@ -86,7 +93,7 @@ TEST(ReadChecksum, EmptyInputGivesZeroGroups) {
 
 TEST(ReadChecksum, FifthGroupOfMd5LineTakesTheFileName) {
     std::FILE* input = stream_of("d41d8cd98f00b204e9800998ecf8427e  foo.bar\n");
-    const digit_group g = read_checksum(input, 5).at(4);
+    const digit_group g = groups_read(input, 5).at(4);
     EXPECT_EQ(g.d0, 0);
     EXPECT_EQ(g.d1, 15);
     EXPECT_EQ(g.d4, 11);
