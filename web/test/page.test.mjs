@@ -58,11 +58,19 @@ function setControls(options) {
   }, { ...defaults, ...options, seed: String(options.seed) });
 }
 
-// Pastes the checksum into its field, or types it key by key.
+// Pastes the checksum into its field, as an input event tells the page, or
+// types it key by key.
 async function enterChecksum(text, { typed = false } = {}) {
-  const field = page.locator("#checksum");
-  await field.fill(typed ? "" : text);
-  if (typed) await field.pressSequentially(text);
+  if (typed) {
+    await page.locator("#checksum").fill("");
+    await page.locator("#checksum").pressSequentially(text);
+  } else {
+    await page.evaluate((pasted) => {
+      const field = document.getElementById("checksum");
+      field.value = pasted;
+      field.dispatchEvent(new InputEvent("input", { bubbles: true, inputType: "insertFromPaste" }));
+    }, text);
+  }
   await settled();
 }
 
