@@ -53,9 +53,10 @@ struct pass {
 };
 
 // Tells `progress`, where there is one to tell, how many steps are done.
+// Steps played again after a failed guess count once.
 void tell_progress(const progress_report* progress, std::int64_t done, std::int64_t steps) {
     if (progress != nullptr && progress->report != nullptr) {
-        progress->report(done, steps, progress->context);
+        progress->report(std::min(done, steps), steps, progress->context);
     }
 }
 
@@ -164,5 +165,6 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
         }
         part.counts = {};
     }
+    tell_progress(&progress, steps, steps);
     return counts;
 }

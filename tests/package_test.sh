@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# What `cmake --install` and `cpack -G DEB` deliver: exactly the binary and
-# the manual page, where a Unix system looks for them; the package adds the
-# copyright and the changelog that Debian asks for, depends on libpng and
-# passes lintian without an error or a warning; and the binary delivered
-# draws what the tested one draws.
+# What `cmake --install` and `cpack -G DEB` deliver: the command, the shared
+# library and what programs are built with, where a Debian system looks for
+# them; three packages that split them so, each with the copyright and the
+# changelog that Debian asks for, the command's depending on the library's,
+# all passing lintian without an error or a warning; and the binary
+# delivered draws what the tested one draws.
 #
 # usage: package_test.sh BUILD_FOLDER TESSADOX_BINARY
 set -euo pipefail
 build=$1 binary=$2
+source_tree=$(cd "$(dirname "$0")/.." && pwd)
 
 # shellcheck source=tests/shell_checks.sh
 source "$(dirname "$0")/shell_checks.sh"
@@ -21,107 +23,140 @@ pinned_picture() {
 }
 pinned_picture "$binary" >"$work/expected.png"
 
-# Checks that the installed tree under $1 holds the binary in bin/, the
-# manual page in share/man/man1/ and the files named after $2, and nothing
-# else.
-check_tree() {
+# Checks the copyright and the changelog in the folder $2 of package $1.
+check_documents() {
+  local package=$1 documents=$2 licence=$source_tree/LICENSE latest holder stated
+  # The changelog's latest entry is this version, so a new version without an
+  # entry of its own fails here.
+  if gzip -dc "$documents/changelog.gz" >"$work/changelog" 2>/dev/null; then
+    latest=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
+    [ "$latest" = "$version" ] || fail "$package: the changelog's latest entry is $latest, not $version"
+  fi
+
+  # The copyright states the licence of LICENSE: the same copyright holder and
+  # year, and the permission text word for word (a paragraph's lines indented
+  # by one blank, an empty line written as " .").
+  if [ -f "$documents/copyright" ]; then
+    holder=$(sed -n 's/^Copyright (c) //p' "$licence")
+    grep -qxF "Copyright: $holder" "$documents/copyright" ||
+      fail "$package: the copyright does not name '$holder' as LICENSE does"
+    # the stand-alone paragraph that begins with "License:", less that line
+    stated=$(awk -v RS= '/^License: /' "$documents/copyright" | tail -n +2 |
+      sed -e 's/^ //' -e 's/^\.$//')
+    [ "$stated" = "$(sed -n '/^Permission/,$p' "$licence")" ] ||
+      fail "$package: the copyright's licence text differs from LICENSE"
+  fi
+}
+
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+libdir=lib/$multiarch
+
+# The files and links under $1, one "path" or "path -> target" a line.
+tree_of() {
+  (cd "$1" && find . \( -type f -printf '%p\n' \) -o \( -type l -printf '%p -> %l\n' \) | sort)
+}
+
+# Checks what the command's files under the prefix $1 hold: the binary, run
+# where it lies, draws the tested binary's picture, and the manual page is
+# man/tessadox.1.
+check_command() {
   local root=$1 what=$2
-  shift 2
-  local files expected
-  files=$(cd "$root" && find . -type f | sort | tr '\n' ' ')
-  expected=$(printf '%s\n' ./bin/tessadox ./share/man/man1/tessadox.1.gz "$@" | sort | tr '\n' ' ')
-  [ "$files" = "$expected" ] || fail "$what installs: $files"
   [ -x "$root/bin/tessadox" ] || fail "$what: bin/tessadox is not executable"
   if [ -f "$root/bin/tessadox" ]; then
     cmp -s <(pinned_picture "$root/bin/tessadox") "$work/expected.png" ||
       fail "$what: the installed binary draws another picture"
   fi
   if [ -f "$root/share/man/man1/tessadox.1.gz" ]; then
-    cmp -s <(gzip -dc "$root/share/man/man1/tessadox.1.gz") "$(dirname "$0")/../man/tessadox.1" ||
+    cmp -s <(gzip -dc "$root/share/man/man1/tessadox.1.gz") "$source_tree/man/tessadox.1" ||
       fail "$what: the installed manual page is not man/tessadox.1"
   fi
 }
 
+command_files="./bin/tessadox
+./share/man/man1/tessadox.1.gz"
+library_files="./$libdir/libtessadox.so.2 -> libtessadox.so.2.1
+./$libdir/libtessadox.so.2.1"
+# CMake names the targets' file after the build type.
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt" | tr '[:upper:]' '[:lower:]')
+development_files="./$libdir/cmake/tessadox/tessadoxConfig.cmake
+./$libdir/cmake/tessadox/tessadoxConfigVersion.cmake
+./$libdir/cmake/tessadox/tessadoxTargets-${build_type:-noconfig}.cmake
+./$libdir/cmake/tessadox/tessadoxTargets.cmake
+./$libdir/libtessadox.a
+./$libdir/libtessadox.so -> libtessadox.so.2
+./$libdir/pkgconfig/tessadox.pc
+./include/tessadox/tessadox.h
+./share/man/man3/tessadox.3.gz"
+
+# The binary finds its library beside its own folder, wherever the prefix
+# lies, with no help from the environment.
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-check_tree "$work/prefix" "cmake --install"
+installed=$(tree_of "$work/prefix")
+expected=$(printf '%s\n' "$command_files" "$library_files" "$development_files" | sort)
+[ "$installed" = "$expected" ] || fail "cmake --install installs:
+$installed"
+check_command "$work/prefix" "cmake --install"
+cmp -s "$work/prefix/include/tessadox/tessadox.h" "$source_tree/include/tessadox/tessadox.h" ||
+  fail "the installed header is not include/tessadox/tessadox.h"
 
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1; then
   cat "$work/cpack.log"
   fail "cpack -G DEB"
   exit 1
 fi
-packages=("$work"/package/*.deb)
-if [ ${#packages[@]} -ne 1 ] || [ ! -f "${packages[0]}" ]; then
-  fail "cpack made: ${packages[*]}"
-  exit 1
-fi
-deb=${packages[0]}
 version=$("$binary" -v | awk '{print $2}')
 architecture=$(dpkg --print-architecture)
-[ "$(basename "$deb")" = "tessadox_${version}_${architecture}.deb" ] || fail "package file $(basename "$deb")"
+made=$(cd "$work/package" && ls ./*.deb | sort | tr '\n' ' ')
+wanted="./libtessadox-dev_${version}_${architecture}.deb ./libtessadox2_${version}_${architecture}.deb ./tessadox_${version}_${architecture}.deb "
+[ "$made" = "$wanted" ] || { fail "cpack made: $made"; exit 1; }
 
-echo "dpkg-deb -c:"
-dpkg-deb -c "$deb" | tee "$work/contents"
-expected_contents="drwxr-xr-x root/root ./usr/
-drwxr-xr-x root/root ./usr/bin/
--rwxr-xr-x root/root ./usr/bin/tessadox
-drwxr-xr-x root/root ./usr/share/
-drwxr-xr-x root/root ./usr/share/doc/
-drwxr-xr-x root/root ./usr/share/doc/tessadox/
--rw-r--r-- root/root ./usr/share/doc/tessadox/changelog.gz
--rw-r--r-- root/root ./usr/share/doc/tessadox/copyright
-drwxr-xr-x root/root ./usr/share/man/
-drwxr-xr-x root/root ./usr/share/man/man1/
--rw-r--r-- root/root ./usr/share/man/man1/tessadox.1.gz"
-[ "$(awk '{print $1, $2, $6}' "$work/contents")" = "$expected_contents" ] ||
-  fail "the package's contents differ from: $expected_contents"
-
-# Each field: its name and the pattern (grep -E, whole value) it must match.
-fields=(
-  "Package|tessadox"
-  "Version|${version//./\\.}"
-  "Architecture|$architecture"
-  "Section|graphics"
-  "Depends|(.*, )?libpng16-16( \(>= [0-9][^)]*\))?(, .*)?"
+# Each package: its files under /usr, besides the copyright and changelog
+# in its own folder of /usr/share/doc, and the fields that must match (grep
+# -E, whole value).
+declare -A files_of=([tessadox]=$command_files [libtessadox2]=$library_files
+  [libtessadox-dev]=$development_files)
+declare -A fields_of=(
+  [tessadox]="Section|graphics
+Depends|libtessadox2 \(= ${version//./\\.}\)(, .*)?"
+  [libtessadox2]="Section|libs
+Depends|(.*, )?libpng16-16( \(>= [0-9][^)]*\))?(, .*)?"
+  [libtessadox-dev]="Section|libdevel
+Depends|libtessadox2 \(= ${version//./\\.}\), libpng-dev"
 )
-for field in "${fields[@]}"; do
-  name=${field%%|*} pattern=${field#*|}
-  value=$(dpkg-deb -f "$deb" "$name")
-  echo "$name: $value"
-  grep -qxE "$pattern" <<<"$value" || fail "$name is '$value', wanted /$pattern/"
+for package in tessadox libtessadox2 libtessadox-dev; do
+  deb=$work/package/${package}_${version}_${architecture}.deb
+  while IFS='|' read -r name pattern; do
+    value=$(dpkg-deb -f "$deb" "$name")
+    echo "$package $name: $value"
+    grep -qxE "$pattern" <<<"$value" || fail "$package: $name is '$value', wanted /$pattern/"
+  done < <(printf '%s\n' "Package|$package" "Version|${version//./\\.}" \
+    "Architecture|$architecture" "${fields_of[$package]}")
+  dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2}' | sort -u >"$work/modes"
+  [ "$(grep -cvE '^(-rw-r--r--|-rwxr-xr-x|lrwxrwxrwx) root/root$' "$work/modes")" -eq 0 ] ||
+    fail "$package: files of other modes or owners: $(cat "$work/modes")"
+
+  dpkg-deb -x "$deb" "$work/$package"
+  contents=$(tree_of "$work/$package/usr")
+  expected=$(printf '%s\n' "${files_of[$package]}" "./share/doc/$package/changelog.gz" \
+    "./share/doc/$package/copyright" | sort)
+  [ "$contents" = "$expected" ] || fail "$package holds:
+$contents"
+  check_documents "$package" "$work/$package/usr/share/doc/$package"
+  # Both the library and the command unpack into one root, as dpkg installs
+  # them side by side.
+  dpkg-deb -x "$deb" "$work/installed"
 done
-
-dpkg-deb -x "$deb" "$work/unpacked"
-documents=$work/unpacked/usr/share/doc/tessadox
-check_tree "$work/unpacked/usr" "the package" ./share/doc/tessadox/changelog.gz \
-  ./share/doc/tessadox/copyright
-
-# The changelog's latest entry is this version, so a new version without an
-# entry of its own fails here.
-if gzip -dc "$documents/changelog.gz" >"$work/changelog" 2>/dev/null; then
-  latest=$(dpkg-parsechangelog -l "$work/changelog" -S Version)
-  [ "$latest" = "$version" ] || fail "the changelog's latest entry is $latest, not $version"
-fi
-
-# The copyright states the licence of LICENSE: the same copyright holder and
-# year, and the permission text word for word (a paragraph's lines indented
-# by one blank, an empty line written as " .").
-licence=$(dirname "$0")/../LICENSE
-if [ -f "$documents/copyright" ]; then
-  holder=$(sed -n 's/^Copyright (c) //p' "$licence")
-  grep -qxF "Copyright: $holder" "$documents/copyright" ||
-    fail "the copyright does not name '$holder' as LICENSE does"
-  # the stand-alone paragraph that begins with "License:", less that line
-  stated=$(awk -v RS= '/^License: /' "$documents/copyright" | tail -n +2 |
-    sed -e 's/^ //' -e 's/^\.$//')
-  [ "$stated" = "$(sed -n '/^Permission/,$p' "$licence")" ] ||
-    fail "the copyright's licence text differs from LICENSE"
-fi
+dpkg-deb --ctrl-tarfile "$work/package/libtessadox2_${version}_${architecture}.deb" |
+  tar -x -O ./shlibs ./triggers >"$work/library_control" 2>/dev/null || true
+grep -qxF "libtessadox 2 libtessadox2 (>= $version)" "$work/library_control" ||
+  fail "libtessadox2's shlibs: $(cat "$work/library_control")"
+grep -qxF "activate-noawait ldconfig" "$work/library_control" || fail "libtessadox2 has no ldconfig trigger"
+check_command "$work/installed/usr" "the packages"
 
 # Debian's own checks of a package; informational and pedantic notes are
 # listed but do not fail.
-lintian --display-level '>=pedantic' --fail-on error,warning "$deb" >"$work/lintian" 2>&1 ||
-  fail "lintian reports an error or a warning"
+lintian --display-level '>=pedantic' --fail-on error,warning "$work"/package/*.deb \
+  >"$work/lintian" 2>&1 || fail "lintian reports an error or a warning"
 echo "lintian:"
 grep -vx 'running with root privileges is not recommended!' "$work/lintian" || true
 
