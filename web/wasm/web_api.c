@@ -33,9 +33,8 @@ EMSCRIPTEN_KEEPALIVE int tessadox_web_draw(const char* checksum, size_t length, 
     return tessadox_draw(checksum, length, &options, picture);
 }
 
-EMSCRIPTEN_KEEPALIVE int tessadox_web_encode_png(const tessadox_picture* picture,
-                                                 const int* values, unsigned char** png,
-                                                 size_t* png_size) {
+EMSCRIPTEN_KEEPALIVE int tessadox_web_encode_png(const tessadox_picture* picture, const int* values,
+                                                 unsigned char** png, size_t* png_size) {
     const tessadox_options options = options_from(values);
     return tessadox_encode_png(picture, &options, png, png_size);
 }
