@@ -80,8 +80,10 @@ def run(args, text=MD5_EMPTY, env=None, terminals="out", rows=40, columns=100, s
     if "in" not in terminals:
         os.close(parent["in"])
     open_ends = {parent["out"]: "out", parent["err"]: "err"}
+    # A long run on a pipe is silent until its picture: in the sanitizer
+    # build on a busy machine that takes well over half a minute.
     while open_ends:
-        ready, _, _ = select.select(list(open_ends), [], [], 30)
+        ready, _, _ = select.select(list(open_ends), [], [], 150)
         if not ready:
             process.kill()
             break
