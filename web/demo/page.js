@@ -99,6 +99,10 @@ worker.onmessage = ({ data }) => {
   }
 };
 
+worker.onerror = (event) => {
+  say(`The drawing worker stopped: ${event.message ?? "it could not load"}`, true);
+};
+
 function zoom() {
   canvas.style.width = `${canvas.width * Number($("zoom").value)}px`;
 }

@@ -59,16 +59,19 @@ export function drawWith(engine, checksum, values, flipBgr) {
     engine.HEAPU8.set(checksum, input);
     const fields = allocate(values.byteLength);
     engine.HEAP32.set(values, fields >> 2);
-    // Two words for the answers: a pointer, then a size.
+    // Two words for the answers, a pointer and then a size: cleared before
+    // each call, so that a call that fails early leaves nothing to free.
     const answers = allocate(8);
-    engine.HEAPU32.fill(0, answers >> 2, (answers >> 2) + 2);
+    const clearAnswers = () => engine.HEAPU32.fill(0, answers >> 2, (answers >> 2) + 2);
 
+    clearAnswers();
     check(engine, engine._tessadox_web_draw(input, checksum.length, fields, answers));
     picture = engine.HEAPU32[answers >> 2];
     const size = engine._tessadox_picture_size(picture);
     const start = engine._tessadox_picture_pixels(picture);
     const pixels = engine.HEAPU8.slice(start, start + size * size * 3);
 
+    clearAnswers();
     const encoded = engine._tessadox_web_encode_png(picture, fields, answers, answers + 4);
     png = engine.HEAPU32[answers >> 2];
     check(engine, encoded);
