@@ -115,6 +115,22 @@ BENCHMARK(plotting_pass)
     ->ArgsProduct({{100, 300, 1000}, {color_gray, color_mixed, color_areas}})
     ->Unit(benchmark::kMillisecond);
 
+// The plotting pass on one thread, its steps on 1 to 8 chains side by side.
+void chained_pass(benchmark::State& state) {
+    settings run = run_of(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const std::vector<affine_map> maps = md5_maps();
+    const thread_plan plan{1, thread_plan{}.lead_in_steps, static_cast<int>(state.range(2))};
+    random_stream draws(seed);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(render(run, maps, draws, plan));
+    }
+    state.SetItemsProcessed(state.iterations() * run.intensity * run.resolution * run.resolution);
+}
+BENCHMARK(chained_pass)
+    ->ArgNames({"resolution", "color_mode", "chains"})
+    ->ArgsProduct({{300, 1000}, {color_gray, color_mixed, color_areas}, {1, 2, 3, 4, 5, 6, 8}})
+    ->Unit(benchmark::kMillisecond);
+
 // The PNG encoding of a picture, into memory.
 void png_writer(benchmark::State& state) {
     const settings run = run_of(static_cast<int>(state.range(0)), color_mixed);

@@ -1,14 +1,13 @@
 #include "chunks.hpp"
 
 #include <algorithm>
-#include <atomic>
-#include <bit>
 #include <chrono>
 #include <exception>
 #include <future>
 #include <thread>
 #include <vector>
 
+#include "chains.hpp"
 #include "counting.hpp"
 
 namespace {
@@ -18,9 +17,6 @@ namespace {
 // counts would cost about what they save.
 constexpr std::int64_t steps_worth_threads = 2'000'000;
 
-// Steps between two reports of progress: a few milliseconds of work.
-constexpr std::int64_t slice_steps = std::int64_t{1} << 20;
-
 struct chunk {
     std::int64_t first, end; // the steps it plots
     game_position start;     // the guessed position before `first`
@@ -28,13 +24,6 @@ struct chunk {
     std::vector<std::uint8_t> counts;
     bool played = false; // false until a thread has played it
 };
-
-// Bit for bit: two positions that agree so go on to draw the same points.
-bool same_position(const game_position& a, const game_position& b) {
-    return std::bit_cast<std::uint64_t>(a.point[0]) == std::bit_cast<std::uint64_t>(b.point[0]) &&
-           std::bit_cast<std::uint64_t>(a.point[1]) == std::bit_cast<std::uint64_t>(b.point[1]) &&
-           a.current_color == b.current_color;
-}
 
 // The generator as it stands before step `step` of the plotting pass.
 random_stream draws_before(const plotting_setup& setup, const random_stream& first_draws,
@@ -49,31 +38,9 @@ struct pass {
     const plotting_setup& setup;
     const step_players& players;
     const random_stream& first_draws;
-    std::atomic<std::int64_t> steps_done{0};
+    int chains; // per thread
+    step_meter meter;
 };
-
-// Tells `progress`, where there is one to tell, how many steps are done.
-// Steps played again after a failed guess count once.
-void tell_progress(const progress_report* progress, std::int64_t done, std::int64_t steps) {
-    if (progress != nullptr && progress->report != nullptr) {
-        progress->report(std::min(done, steps), steps, progress->context);
-    }
-}
-
-// Plays steps first to end - 1 into `counts`, a slice at a time, counting
-// them done; the thread that holds the meter also reports them.
-game_position play_reporting(pass& shared, game_position at, random_stream& draws,
-                             std::int64_t first, std::int64_t end, std::uint8_t* counts,
-                             const progress_report* progress) {
-    for (std::int64_t i = first; i < end;) {
-        const std::int64_t next = std::min(end, i + slice_steps);
-        at = shared.players.plotting(shared.setup, at, draws, i, next, counts);
-        const std::int64_t done = shared.steps_done += next - i;
-        tell_progress(progress, done, shared.setup.steps);
-        i = next;
-    }
-    return at;
-}
 
 // Counts of every pixel's three channels, all 0, laid out as a picture's
 // bytes, spare byte included.
@@ -88,8 +55,10 @@ void play_guessing(pass& shared, chunk& part, int lead_in_steps) {
     part.start = shared.players.playing(shared.setup, starting_position(), draws,
                                         part.first - lead_in, part.first, nullptr);
     part.counts = zero_counts(shared.setup);
-    part.finish = play_reporting(shared, part.start, draws, part.first, part.end,
-                                 part.counts.data(), nullptr);
+    bool replayed = false;
+    part.finish =
+        play_part(shared.setup, shared.players, part.start, draws, part.first, part.end,
+                  part.counts, shared.chains, lead_in_steps, shared.meter, nullptr, &replayed);
     part.played = true;
 }
 
@@ -97,7 +66,7 @@ void report_while_waiting(std::future<void>& worker, pass& shared,
                           const progress_report& progress) {
     using namespace std::chrono_literals;
     while (worker.wait_for(50ms) == std::future_status::timeout) {
-        tell_progress(&progress, shared.steps_done, shared.setup.steps);
+        tell_progress(&progress, shared.meter.done, shared.setup.steps);
     }
 }
 
@@ -124,7 +93,7 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
         chunks[j].first = steps * j / chunk_count;
         chunks[j].end = steps * (j + 1) / chunk_count;
     }
-    pass shared{setup, players, draws};
+    pass shared{setup, players, draws, plan.chains > 0 ? plan.chains : players.chains, {}};
 
     // A chunk whose thread cannot start, or cannot get its counts, is
     // played again below like one whose guess was off.
@@ -139,9 +108,10 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
     }
     // The first chunk starts where the pass starts, and its counts become all.
     std::vector<std::uint8_t> counts = zero_counts(setup);
-    random_stream first_draws = draws;
-    game_position true_end = play_reporting(shared, starting_position(), first_draws, 0,
-                                            chunks[0].end, counts.data(), &progress);
+    bool first_replayed = false;
+    game_position true_end =
+        play_part(setup, players, starting_position(), draws, 0, chunks[0].end, counts,
+                  shared.chains, plan.lead_in_steps, shared.meter, &progress, &first_replayed);
     for (std::future<void>& worker : workers) {
         report_while_waiting(worker, shared, progress);
         try {
@@ -150,7 +120,9 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
         }
     }
 
-    // In order: each chunk must start where the one before truly ends.
+    // In order: each chunk must start where the one before truly ends. One
+    // that does not is played again on one chain, into counts that already
+    // hold the chunks before it.
     *replayed = 0;
     for (std::size_t j = 1; j < chunks.size(); ++j) {
         chunk& part = chunks[j];
@@ -159,8 +131,8 @@ std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step
             true_end = part.finish;
         } else {
             random_stream replay = draws_before(setup, draws, part.first);
-            true_end = play_reporting(shared, true_end, replay, part.first, part.end, counts.data(),
-                                      &progress);
+            true_end = play_one_chain(setup, players, true_end, replay, part.first, part.end,
+                                      counts.data(), shared.meter, &progress);
             ++*replayed;
         }
         part.counts = {};

@@ -15,9 +15,14 @@
 // together; the point and colour that the guess reaches must equal, bit for
 // bit, those with which the chunk before ends, or the chunk is played again
 // from those. So the picture is the one a single thread draws, always.
+//
+// Inside each thread the chunk is cut again, into `chains` chains that the
+// thread plays side by side (chains.hpp), with the same lead-in and the
+// same check; 0 chains: as many as play the run's colouring fastest.
 struct thread_plan {
     int threads = 1;
     int lead_in_steps = 512;
+    int chains = 0;
 };
 
 // The plan for a run of `steps` plotting steps: `requested` threads when

@@ -1,5 +1,7 @@
 #include "plotting.hpp"
 
+#include "chain_loop.hpp"
+
 plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_map>& maps,
                                   const frame& framed) {
     plotting_setup setup{};
@@ -25,9 +27,22 @@ plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_
 
 namespace {
 
+// The number of chains that each colouring plays fastest on one core,
+// gray, mixed, areas (measured: docs/performance.md).
+constexpr int fastest_chains[3] = {4, 4, 4};
+
 template <int mode, bool power_of_two_maps, bool saturates>
 constexpr step_players players_of = {play_steps<mode, power_of_two_maps, saturates, true>,
-                                     play_steps<mode, power_of_two_maps, saturates, false>};
+                                     play_steps<mode, power_of_two_maps, saturates, false>,
+                                     {nullptr, nullptr,
+                                      play_chains<mode, power_of_two_maps, saturates, 2>,
+                                      play_chains<mode, power_of_two_maps, saturates, 3>,
+                                      play_chains<mode, power_of_two_maps, saturates, 4>,
+                                      play_chains<mode, power_of_two_maps, saturates, 5>,
+                                      play_chains<mode, power_of_two_maps, saturates, 6>,
+                                      play_chains<mode, power_of_two_maps, saturates, 7>,
+                                      play_chains<mode, power_of_two_maps, saturates, 8>},
+                                     fastest_chains[mode]};
 
 template <int mode>
 constexpr step_players players_in_colouring[2][2] = {

@@ -71,8 +71,10 @@ inline game_position starting_position() {
 template <int mode, bool power_of_two_maps, typename draw_source>
 inline const map_columns& take_step(const plotting_setup& setup, draw_source& draws,
                                     game_position* at) {
-    const map_columns& m =
-        setup.maps[choose_map<power_of_two_maps>(mode, setup.map_count, draws, &at->current_color)];
+    // The index as unsigned: never negative, and so taken without a sign
+    // extension.
+    const map_columns& m = setup.maps[static_cast<unsigned>(
+        choose_map<power_of_two_maps>(mode, setup.map_count, draws, &at->current_color))];
     const double2 swapped = __builtin_shufflevector(at->point, at->point, 1, 0);
     at->point = (m.diagonal * at->point + m.cross * swapped) + m.shift;
     return m;
@@ -110,6 +112,25 @@ inline bool pixel_of_scaled(double2 scaled, int size, int* row, int* column) {
 #endif
 }
 
+// Counts the point that a step reached with map `m` on its pixel, if it
+// falls in the picture, in the colour that the colouring gives it.
+template <int mode, bool saturates>
+inline void plot_point(const plotting_setup& setup, const game_position& at, const map_columns& m,
+                       std::uint8_t* counts) {
+    const double2 half = {0.5, 0.5};
+    int row, column;
+    if (pixel_of_scaled(((at.point - setup.center) * setup.scale + half) * setup.size,
+                        setup.resolution, &row, &column)) {
+        // Unsigned, as row and column are by now: no sign extension.
+        const unsigned resolution = static_cast<unsigned>(setup.resolution);
+        std::uint8_t* const pixel =
+            counts + 3 * (static_cast<unsigned>(row) * resolution + static_cast<unsigned>(column));
+        count_plot<saturates>(pixel, mode == color_gray    ? count_mask(7)
+                                     : mode == color_areas ? m.mask
+                                                           : setup.masks[at.current_color & 7]);
+    }
+}
+
 // Draws read straight from a block of the generator's sums.
 struct sums_reader {
     const std::uint32_t* next;
@@ -130,19 +151,9 @@ inline void play_ready_steps(const plotting_setup& setup, game_position* at, sum
     for (; i < end && (!plotting || i <= setup.warm_up_steps); ++i) {
         take_step<mode, power_of_two_maps>(setup, draws, at);
     }
-    const double2 half = {0.5, 0.5};
-    const std::uint32_t gray_mask = count_mask(7);
     for (; i < end; ++i) {
         const map_columns& m = take_step<mode, power_of_two_maps>(setup, draws, at);
-        int row, column;
-        if (pixel_of_scaled(((at->point - setup.center) * setup.scale + half) * setup.size,
-                            setup.resolution, &row, &column)) {
-            std::uint8_t* const pixel = counts + 3 * (row * setup.resolution + column);
-            count_plot<saturates>(pixel, mode == color_gray ? gray_mask
-                                         : mode == color_areas
-                                             ? m.mask
-                                             : setup.masks[at->current_color & 7]);
-        }
+        plot_point<mode, saturates>(setup, *at, m, counts);
     }
 }
 
@@ -182,9 +193,20 @@ game_position play_steps(const plotting_setup& setup, game_position at, random_s
 using step_player = game_position (*)(const plotting_setup&, game_position, random_stream&,
                                       std::int64_t, std::int64_t, std::uint8_t*);
 
-// The copies of play_steps for a run: one that plots, one that only plays.
+struct chain;
+using chain_player = void (*)(const plotting_setup&, chain*, std::int64_t, std::uint8_t*);
+
+// The most chains that one thread plays side by side.
+inline constexpr int max_chains = 8;
+
+// The copies of play_steps for a run: one that plots, one that only plays;
+// the copies of play_chains (chain_loop.hpp), by their number of chains
+// (none for 0 and 1), and the number of chains that plays this colouring
+// fastest.
 struct step_players {
     step_player plotting, playing;
+    chain_player chained[max_chains + 1];
+    int chains;
 };
 
 step_players step_players_for(int mode, bool power_of_two_maps, bool saturates);
