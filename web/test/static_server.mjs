@@ -1,0 +1,24 @@
+// A static server for the page's tests: the files below `root`, on
+// 127.0.0.1 at a port the system picks, with the types a browser wants.
+import { readFile } from "node:fs/promises";
+import { createServer } from "node:http";
+import { extname, join, normalize } from "node:path";
+
+const types = { ".html": "text/html", ".js": "text/javascript", ".mjs": "text/javascript",
+  ".css": "text/css", ".wasm": "application/wasm", ".png": "image/png" };
+
+export async function serve(root) {
+  const server = createServer(async (request, response) => {
+    const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
+    const file = join(root, path.endsWith("/") ? join(path, "index.html") : path);
+    try {
+      const body = await readFile(file);
+      response.writeHead(200, { "content-type": types[extname(file)] ?? "application/octet-stream" });
+      response.end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+  return { address: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
+}
