@@ -3,10 +3,14 @@
 // no more than the cores (and four), and kept for the next. A draw that its
 // signal aborts is stopped through the library's stop: the worker's progress
 // function reads a word of shared memory that the caller sets. Where a page
-// may not share memory (it is not cross-origin isolated), its worker is
-// ended instead and a new one takes its place.
+// may not share memory (it is not cross-origin isolated), or where the
+// library does not stop in time, the worker is ended instead and a new one
+// takes its place.
 
 const mostWorkers = 4;
+// The library stops a draw within 2^20 steps of being asked, some tens of
+// milliseconds here; a worker that has not answered long after is ended.
+const stopWaitMilliseconds = 500;
 
 // Node's Worker and the calls that differ from a browser's, loaded once.
 async function workerHost() {
@@ -66,6 +70,7 @@ function startWorker(pool) {
   };
   worker.port = pool.host.start(
     (answer) => {
+      if (worker.gone) return;
       const job = worker.job;
       worker.job = null;
       worker.port.release();
@@ -91,6 +96,7 @@ function startWorker(pool) {
 
 function finish(job, then) {
   job.signal?.removeEventListener("abort", job.onAbort);
+  clearTimeout(job.stopTimer);
   then();
 }
 
@@ -131,8 +137,15 @@ function abort(pool, job) {
     // The worker answers soon, with the library's "stopped", and settle()
     // turns any answer of an aborted job into the signal's reason.
     Atomics.store(worker.stop, 0, job.id);
+    job.stopTimer = setTimeout(() => end(pool, worker, job), stopWaitMilliseconds);
     return;
   }
+  end(pool, worker, job);
+}
+
+function end(pool, worker, job) {
+  if (worker.job !== job) return;
+  worker.job = null;
   worker.gone = true;
   pool.workers = pool.workers.filter((other) => other !== worker);
   worker.port.end();
