@@ -33,7 +33,7 @@ export class TessadoxPicture extends Base {
 
   #image = null;
   #style = null;
-  #internals = null;
+  #ownLabel = null;
   #drawing = null;
   #pending = false;
   #address = null;
@@ -48,7 +48,6 @@ export class TessadoxPicture extends Base {
     this.#image.alt = "";
     this.#image.part = "image";
     root.append(this.#style, this.#image);
-    this.#internals = this.attachInternals?.() ?? null;
     this.#setSize(300);
   }
 
@@ -73,15 +72,15 @@ export class TessadoxPicture extends Base {
       img { display: block; width: 100%; height: 100%; image-rendering: pixelated; }`;
   }
 
+  // An image to assistive technology, with the page's own aria-label where
+  // it gives one, else one after the checksum, which follows it. Attributes
+  // rather than ElementInternals, which not every browser and tool reads.
   #name() {
-    const label = this.getAttribute("aria-label") ??
-      `tessadox picture of ${this.getAttribute("checksum") || "an empty checksum"}`;
-    if (this.#internals !== null && "role" in this.#internals) {
-      this.#internals.role = "img";
-      this.#internals.ariaLabel = label;
-    } else {
-      if (!this.hasAttribute("role")) this.setAttribute("role", "img");
-      if (!this.hasAttribute("aria-label")) this.setAttribute("aria-label", label);
+    if (!this.hasAttribute("role")) this.setAttribute("role", "img");
+    const label = this.getAttribute("aria-label");
+    if (label === null || label === this.#ownLabel) {
+      this.#ownLabel = `tessadox picture of ${this.getAttribute("checksum") || "an empty checksum"}`;
+      this.setAttribute("aria-label", this.#ownLabel);
     }
   }
 
