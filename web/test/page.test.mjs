@@ -110,9 +110,10 @@ async function shown() {
 
 // The command line as the page shows it, run by a shell with the built
 // command first on the PATH, in `cwd`; the PNG it wrote, under the name it
-// gave.
+// gave. Nothing on its standard input, which the command line does not read
+// (a pipe left open there held each run up by a second).
 function runShown(command, cwd = folder) {
-  const run = spawnSync("bash", ["-c", command], { cwd,
+  const run = spawnSync("bash", ["-c", command], { cwd, stdio: ["ignore", "pipe", "pipe"],
     env: { PATH: `${dirname(binary)}:${process.env.PATH}` } });
   assert.equal(run.status, 0, run.stderr.toString());
   return readFileSync(join(cwd, command.match(/> (\S+)$/)[1]));
