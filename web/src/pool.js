@@ -9,8 +9,8 @@
 
 const mostWorkers = 4;
 // The library stops a draw within 2^20 steps of being asked, some tens of
-// milliseconds here; a worker that has not answered long after is ended.
-const stopWaitMilliseconds = 500;
+// milliseconds here; a worker that has not answered by then is ended.
+const stopWaitMilliseconds = 100;
 
 // Node's Worker and the calls that differ from a browser's, loaded once.
 async function workerHost() {
