@@ -73,7 +73,7 @@ picture.addEventListener("load", () => {
   const drawn = picture.picture;
   const { settings, source: from } = requested;
   const output = fileName(settings.checksum);
-  $("command").textContent = commandLine(from, drawn.options, output);
+  showCommand(commandLine(from, drawn.options, output));
   if (downloadAddress) URL.revokeObjectURL(downloadAddress);
   downloadAddress = URL.createObjectURL(new Blob([drawn.png], { type: "image/png" }));
   Object.assign($("download"), { href: downloadAddress, download: output, hidden: false });
@@ -95,6 +95,14 @@ picture.addEventListener("error", (event) => {
   picture.dataset.failed = "yes";
   settle();
 });
+
+// Each word of the command line unbroken: a line breaks only between
+// words, not after the hyphen in a file name or inside a checksum.
+function showCommand(line) {
+  const words = line.split(" ").map((word) => Object.assign(document.createElement("span"),
+    { textContent: word, className: "word" }));
+  $("command").replaceChildren(...words.flatMap((word, i) => (i === 0 ? [word] : [" ", word])));
+}
 
 function settle() {
   picture.dataset.drawn = picture.dataset.requested;

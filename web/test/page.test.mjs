@@ -255,13 +255,16 @@ describe("the page's other inputs", () => {
 
 describe("the page's layout", () => {
   for (const [width, height] of [[1280, 800], [390, 844]]) {
-    test(`at ${width} × ${height}: no sideways scrolling at any zoom, the picture in view, every control labelled`, async () => {
+    test(`at ${width} × ${height}: no sideways scrolling at any zoom, the picture in view, the command line unbroken inside words, every control labelled`, async () => {
       const sized = await context.newPage({ viewport: { width, height } });
       await sized.setViewportSize({ width, height });
       await sized.goto(`${server.address}/demo/`);
       await sized.waitForFunction(() => document.getElementById("picture").dataset.drawn !== undefined);
       mkdirSync(screenshots, { recursive: true });
       await sized.screenshot({ path: join(screenshots, `demo-${width}x${height}.png`), fullPage: true });
+      const broken = await sized.evaluate(() => [...document.querySelectorAll("#command .word")]
+        .filter((word) => word.getClientRects().length > 1).map((word) => word.textContent));
+      assert.deepEqual(broken, [], "the command line breaks inside words");
       const picture = await sized.locator("#picture").boundingBox();
       assert.ok(picture.x >= 0 && picture.x + picture.width <= width, "the picture is cut off");
       for (const zoom of ["1", "2", "3"]) {
