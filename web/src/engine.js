@@ -76,7 +76,19 @@ function outOfMemory() {
 function refusal(engine, code, option) {
   const sentence = text(engine, engine._tessadox_error_text(code));
   return new TessadoxError(code, option === undefined ? `tessadox: ${sentence}`
-    : `tessadox: ${option.name} ${option.value}: ${sentence}`, option?.name);
+    : `tessadox: ${option.name} ${option.value}: ${sentence}${option.range ?? ""}`, option?.name);
+}
+
+// ", from 1 to 1000": the range of a refused option, as the library gives it.
+function rangeOf(engine, number) {
+  const cells = engine._malloc(16);
+  if (cells === 0) return "";
+  try {
+    if (engine._tessadox_option_range(number, 0, cells, cells + 8) < 0) return "";
+    return `, from ${int64(engine, cells)} to ${int64(engine, cells + 8)}`;
+  } finally {
+    engine._free(cells);
+  }
 }
 
 // Draws `bytes` (a Uint8Array) with `settings`, a list of [option number,
@@ -101,7 +113,9 @@ export function drawInEngine(engine, { bytes, settings }, names, stopRequested =
     if (options === 0) throw outOfMemory();
     for (const [number, value] of settings) {
       const code = engine._tessadox_options_set(options, number, value);
-      if (code < 0) throw refusal(engine, code, { name: names.get(number), value });
+      if (code < 0) {
+        throw refusal(engine, code, { name: names.get(number), value, range: rangeOf(engine, number) });
+      }
     }
     const reads = engine._tessadox_checksum_bytes(options);
     if (reads < 0) throw refusal(engine, reads);

@@ -155,7 +155,8 @@ describe("refusals name what was wrong", () => {
         .map(([key]) => key);
       if (error.option !== undefined) {
         assert.equal(error.option, option);
-        assert.match(error.message, new RegExp(`^tessadox: ${option} -?\\d+: \\w`));
+        const { lowest, highest } = options.find((entry) => entry.name === option);
+        assert.match(error.message, new RegExp(`^tessadox: ${option} -?\\d+: \\w.*, from ${lowest} to ${highest}$`));
       } else {
         assert.match(error.message, /^tessadox: \w/);
       }
