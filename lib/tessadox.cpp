@@ -23,6 +23,18 @@ png_look look_of(const tessadox_options& options) {
     return png_look{options.background, options.transparent == 1, options.flip_bgr == 1};
 }
 
+// This header's progress function answers nothing: it never stops a draw.
+struct progress_listener {
+    tessadox_progress_fn report;
+    void* context;
+};
+
+int tell_listener(long long steps_done, long long steps, void* context) {
+    const progress_listener* listener = static_cast<const progress_listener*>(context);
+    listener->report(steps_done, steps, listener->context);
+    return 0;
+}
+
 bool can_encode(const tessadox_picture* picture, const tessadox_options* options) {
     return picture != nullptr && options != nullptr && options_in_range(*options);
 }
@@ -78,7 +90,10 @@ int tessadox_draw_with_progress(const char* checksum, std::size_t length,
         // The clock's seed: the generator keeps the seconds modulo 2^32.
         random_stream draws(static_cast<unsigned>(options->seed));
         const thread_plan plan = plan_threads(options->threads, plotting_steps(run));
-        *picture = new tessadox_picture{render(run, maps, draws, plan, {progress, context})};
+        progress_listener listener{progress, context};
+        const progress_report report =
+            progress == nullptr ? progress_report{} : progress_report{tell_listener, &listener};
+        *picture = new tessadox_picture{render(run, maps, draws, plan, report)};
     } catch (const std::bad_alloc&) {
         return TESSADOX_E_NO_MEMORY;
     }
