@@ -6,6 +6,7 @@
 // each chain waits.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "plotting.hpp"
@@ -45,20 +46,40 @@ template <int mode, bool power_of_two_maps, bool saturates, int chain_count>
     }
 }
 
-// Plays `steps` steps of each of the loop's chains, all past the warm-up, a
-// stretch of ready draws at a time. Chains whose blocks start at the same
-// draw, as play_part (chains.cpp) sets them up, run out of ready draws
-// together; a step where one does not have them is played one chain at a
-// time, each chain's generator refilling on the way. One copy for every
-// loop: it runs once a block, and the loops that it calls are the copies.
-void play_chains_with(const chain_loop& loop, const plotting_setup& setup, chain* chains,
-                      std::int64_t steps, std::uint8_t* counts);
-
-// The same on the loop that its template arguments name.
+// Plays `steps` steps of each of `chain_count` chains, all past the
+// warm-up, a stretch of ready draws at a time. Chains whose blocks start at
+// the same draw, as play_part (chains.cpp) sets them up, run out of ready
+// draws together; a step where one does not have them is played one chain
+// at a time, each chain's generator refilling on the way.
 template <int mode, bool power_of_two_maps, bool saturates, int chain_count>
 void play_chains(const plotting_setup& setup, chain* chains, std::int64_t steps,
                  std::uint8_t* counts) {
-    constexpr chain_loop loop{play_ready_chains<mode, power_of_two_maps, saturates, chain_count>,
-                              play_steps<mode, power_of_two_maps, saturates>, chain_count};
-    play_chains_with(loop, setup, chains, steps, counts);
+    constexpr int draws_per_step = mode == color_mixed ? 2 : 1;
+    std::int64_t done = 0;
+    while (done < steps) {
+        int ready = chains[0].draws.ready_count();
+        for (int c = 1; c < chain_count; ++c) {
+            ready = std::min(ready, chains[c].draws.ready_count());
+        }
+        const std::int64_t ready_steps =
+            std::min<std::int64_t>(steps - done, ready / draws_per_step);
+        const std::int64_t played = std::max<std::int64_t>(ready_steps, 1);
+        if (ready_steps > 0) {
+            play_ready_chains<mode, power_of_two_maps, saturates, chain_count>(setup, chains,
+                                                                               ready_steps, counts);
+            for (int c = 0; c < chain_count; ++c) {
+                chains[c].draws.take(static_cast<int>(ready_steps * draws_per_step));
+            }
+        } else {
+            for (int c = 0; c < chain_count; ++c) {
+                chain& one = chains[c];
+                one.at = play_steps<mode, power_of_two_maps, saturates>(
+                    setup, one.at, one.draws, one.step, one.step + 1, counts);
+            }
+        }
+        for (int c = 0; c < chain_count; ++c) {
+            chains[c].step += played;
+        }
+        done += played;
+    }
 }

@@ -19,36 +19,6 @@ random_stream block_started(random_stream draws) {
 
 } // namespace
 
-void play_chains_with(const chain_loop& loop, const plotting_setup& setup, chain* chains,
-                      std::int64_t steps, std::uint8_t* counts) {
-    const int draws_per_step = setup.draws_per_step;
-    std::int64_t done = 0;
-    while (done < steps) {
-        int ready = chains[0].draws.ready_count();
-        for (int c = 1; c < loop.chain_count; ++c) {
-            ready = std::min(ready, chains[c].draws.ready_count());
-        }
-        const std::int64_t ready_steps =
-            std::min<std::int64_t>(steps - done, ready / draws_per_step);
-        const std::int64_t played = std::max<std::int64_t>(ready_steps, 1);
-        if (ready_steps > 0) {
-            loop.ready(setup, chains, ready_steps, counts);
-            for (int c = 0; c < loop.chain_count; ++c) {
-                chains[c].draws.take(static_cast<int>(ready_steps * draws_per_step));
-            }
-        } else {
-            for (int c = 0; c < loop.chain_count; ++c) {
-                chain& one = chains[c];
-                one.at = loop.one(setup, one.at, one.draws, one.step, one.step + 1, counts);
-            }
-        }
-        for (int c = 0; c < loop.chain_count; ++c) {
-            chains[c].step += played;
-        }
-        done += played;
-    }
-}
-
 int chains_for(std::int64_t steps, int wanted, int lead_in_steps) {
     // A chain shorter than this spends too much of its time on its lead-in.
     const std::int64_t shortest = std::max<std::int64_t>(4 * std::int64_t{lead_in_steps}, 256);
@@ -90,11 +60,10 @@ game_position play_part(const plotting_setup& setup, const step_players& players
         chains[c] = chain{parts[c].guess, block_started(lead_in), parts[c].first};
     }
     const std::int64_t length = parts[0].end - parts[0].first;
-    const chain_loop& loop = players.chained[chain_count];
     for (std::int64_t done = 0; done < length && !stopping(meter);) {
         const std::int64_t slice =
             std::min(length - done, std::max<std::int64_t>(1, meter.slice_steps / chain_count));
-        play_chains_with(loop, setup, chains, slice, counts.data());
+        players.chained[chain_count](setup, chains, slice, counts.data());
         count_steps(meter, slice * chain_count);
         tell_progress(progress, meter, setup.steps);
         done += slice;

@@ -33,18 +33,13 @@ namespace {
 // gray, mixed, areas (measured: docs/performance.md).
 constexpr int fastest_chains[3] = {4, 4, 4};
 
-template <int mode, bool power_of_two_maps, bool saturates, int chain_count>
-constexpr chain_loop loop_of = {play_ready_chains<mode, power_of_two_maps, saturates, chain_count>,
-                                play_steps<mode, power_of_two_maps, saturates>, chain_count};
-
 template <int mode, bool power_of_two_maps, bool saturates>
 constexpr step_players players_of = {play_steps<mode, power_of_two_maps, saturates, true>,
                                      play_steps<mode, false, false, false>,
-                                     {{},
-                                      {},
-                                      loop_of<mode, power_of_two_maps, saturates, 2>,
-                                      loop_of<mode, power_of_two_maps, saturates, 3>,
-                                      loop_of<mode, power_of_two_maps, saturates, 4>},
+                                     {nullptr, nullptr,
+                                      play_chains<mode, power_of_two_maps, saturates, 2>,
+                                      play_chains<mode, power_of_two_maps, saturates, 3>,
+                                      play_chains<mode, power_of_two_maps, saturates, 4>},
                                      fastest_chains[mode]};
 static_assert(max_chains == 4, "a loop for every number of chains up to max_chains");
 

@@ -214,16 +214,7 @@ using step_player = game_position (*)(const plotting_setup&, game_position, rand
                                       std::int64_t, std::int64_t, std::uint8_t*);
 
 struct chain;
-
-// A loop over chains (chain_loop.hpp) of one colouring, kind of map count
-// and kind of count, for one number of chains: `ready` plays ready draws of
-// all chains side by side (a copy of play_ready_chains), `one` a step of one
-// chain (the plotting copy of play_steps).
-struct chain_loop {
-    void (*ready)(const plotting_setup&, chain*, std::int64_t, std::uint8_t* __restrict);
-    step_player one;
-    int chain_count;
-};
+using chain_player = void (*)(const plotting_setup&, chain*, std::int64_t, std::uint8_t*);
 
 // The most chains that one thread plays side by side: the number that plays
 // every colouring fastest (fastest_chains in plotting.cpp). Parts too short
@@ -233,12 +224,12 @@ inline constexpr int max_chains = 4;
 
 // The copies of play_steps for a run: one that plots, one that only plays
 // (the same for every kind of map count and of count, since it runs only
-// the short lead-ins); the loops over chains, by their number of chains
-// (none for 0 and 1), and the number of chains that plays this colouring
-// fastest.
+// the short lead-ins); the copies of play_chains (chain_loop.hpp), by their
+// number of chains (none for 0 and 1), and the number of chains that plays
+// this colouring fastest.
 struct step_players {
     step_player plotting, playing;
-    chain_loop chained[max_chains + 1];
+    chain_player chained[max_chains + 1];
     int chains;
 };
 
