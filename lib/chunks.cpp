@@ -75,6 +75,22 @@ void wait_for_workers(pass& shared, const progress_report& progress) {
     }
 }
 
+// Worker threads, joined however the pass ends. (std::jthread would do,
+// but the WebAssembly build's C++ library has none.)
+struct workers {
+    std::vector<std::thread> threads;
+
+    void join() {
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        threads.clear();
+    }
+    ~workers() {
+        join();
+    }
+};
+
 } // namespace
 
 thread_plan plan_threads(int requested, std::int64_t steps) {
@@ -103,11 +119,11 @@ pass_result play_in_chunks(const plotting_setup& setup, const step_players& play
     int chunk_count = static_cast<int>(std::clamp<std::int64_t>(plan.threads, 1, steps));
     std::vector<guessed_part> parts;
     std::vector<std::vector<std::uint8_t>> worker_counts;
-    std::vector<std::jthread> workers;
+    workers started;
     try {
         parts.resize(static_cast<std::size_t>(chunk_count));
         worker_counts.resize(static_cast<std::size_t>(chunk_count));
-        workers.reserve(static_cast<std::size_t>(chunk_count - 1));
+        started.threads.reserve(static_cast<std::size_t>(chunk_count - 1));
     } catch (const std::bad_alloc&) {
         chunk_count = 1;
     }
@@ -120,8 +136,8 @@ pass_result play_in_chunks(const plotting_setup& setup, const step_players& play
     for (int j = 1; j < chunk_count; ++j) {
         shared.workers_left.fetch_add(1, std::memory_order_relaxed);
         try {
-            workers.emplace_back(play_guessing, std::ref(shared), std::ref(parts[j]),
-                                 std::ref(worker_counts[j]));
+            started.threads.emplace_back(play_guessing, std::ref(shared), std::ref(parts[j]),
+                                         std::ref(worker_counts[j]));
         } catch (const std::exception&) {
             shared.workers_left.fetch_sub(1, std::memory_order_relaxed);
             break;
@@ -133,7 +149,7 @@ pass_result play_in_chunks(const plotting_setup& setup, const step_players& play
         play_part(setup, players, starting_position(), draws, 0, first_end, result.counts,
                   shared.chains, plan.lead_in_steps, shared.meter, &progress, &first_replayed);
     wait_for_workers(shared, progress);
-    workers.clear(); // joins them
+    started.join();
 
     // In order: each chunk must start where the one before truly ends. One
     // that does not is played again on one chain, into counts that already
