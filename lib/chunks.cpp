@@ -111,9 +111,8 @@ pass_result play_in_chunks(const plotting_setup& setup, const step_players& play
     // The calling thread's counts come first: they are all that one thread
     // needs, and they become the picture's.
     result.counts = zero_counts(setup);
-    pass shared{
-        setup, players, draws, plan.chains > 0 ? plan.chains : players.chains, plan.lead_in_steps,
-        {},    {}};
+    const int chains = plan.chains > 0 ? plan.chains : players.chains;
+    pass shared{setup, players, draws, chains, plan.lead_in_steps, {}, {}};
 
     // The records of the chunks, with no worker when even they cannot be had.
     int chunk_count = static_cast<int>(std::clamp<std::int64_t>(plan.threads, 1, steps));

@@ -46,8 +46,8 @@ struct plotting_setup {
     double2 center, scale, size;
     int resolution;
     int draws_per_step;              // two in the mixed colouring, one in the others
-    std::int64_t warm_up_steps;      // warm_up_of's
-    std::int64_t first_plotted_step; // warm_up_of's
+    std::int64_t warm_up_steps;      // as warm_up_of gives them
+    std::int64_t first_plotted_step; // as warm_up_of gives it
     std::int64_t steps;              // all of the pass's, as plotting_steps counts them
 };
 
