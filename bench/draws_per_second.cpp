@@ -57,8 +57,8 @@ int main(int argc, char** argv) {
         });
     }
     workers.clear();
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started)
-                            .count();
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("%.1f\n", draws.load() / took);
     tessadox_options_free(options);
     return 0;

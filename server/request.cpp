@@ -29,7 +29,8 @@ std::vector<int> picture_options() {
 std::string all_picture_option_names() {
     std::string names;
     for (int option : picture_options()) {
-        names += (names.empty() ? "" : ", ") + std::string(tessadox_option_name(option));
+        names += names.empty() ? "" : ", ";
+        names += tessadox_option_name(option);
     }
     return names;
 }
@@ -67,7 +68,8 @@ std::string value_names(int option) {
     std::string names;
     for (long long value = lowest; value <= highest; ++value) {
         if (const char* name = tessadox_option_value_name(option, value)) {
-            names += (names.empty() ? "" : ", ") + std::string(name);
+            names += names.empty() ? "" : ", ";
+            names += name;
         }
     }
     return names;
@@ -88,10 +90,10 @@ std::optional<std::string> apply_setting(tessadox_options* options, std::vector<
                all_picture_option_names();
     }
     if (!is_picture_option(option)) {
-        return "'" + std::string(name) + "' is the server's to set, not a picture's";
+        return std::string(name) + " is the server's to set, not a picture's";
     }
     if (!text) {
-        return "'" + std::string(name) + "' needs a value";
+        return std::string(name) + " needs a value";
     }
     if (given.size() <= static_cast<std::size_t>(option)) {
         given.resize(option + 1);
@@ -114,20 +116,16 @@ std::optional<std::string> apply_setting(tessadox_options* options, std::vector<
         }
         value = *number;
     }
-    long long lowest = 0, highest = 0;
-    tessadox_option_range(option, nullptr, &lowest, &highest);
-    if (value < lowest || value > highest) {
+    // A value that the command replaces (a resolution above 1000) is
+    // replaced alike, and the URL names the picture of the value stored.
+    const int code = tessadox_options_set(options, option, value);
+    if (code == TESSADOX_E_RANGE) {
+        long long lowest = 0, highest = 0;
+        tessadox_option_range(option, nullptr, &lowest, &highest);
         return std::string(name) + "=" + shown(*text) + " is outside " + std::to_string(lowest) +
                " to " + std::to_string(highest);
     }
-    const int code = tessadox_options_set(options, option, value);
-    if (code == TESSADOX_CLAMPED) {
-        long long stored = 0;
-        tessadox_options_get(options, option, &stored);
-        return std::string(name) + "=" + shown(*text) + " would be read as " +
-               std::to_string(stored);
-    }
-    if (code != TESSADOX_OK) {
+    if (code < 0) {
         return std::string(name) + "=" + shown(*text) + ": " + tessadox_error_text(code);
     }
     return std::nullopt;
