@@ -22,8 +22,11 @@ std::string options_rows() {
                           std::string(tessadox_option_value_name(option, value));
             }
         }
-        // The server's own defaults: a checksum at its own length, seed 0.
-        std::string shown = option == TESSADOX_CHECKSUM_LENGTH ? "0 (the checksum's own)"
+        // The server's own default: a checksum at its own length.
+        if (option == TESSADOX_CHECKSUM_LENGTH) {
+            values = "0 (the checksum's own), " + values;
+        }
+        std::string shown = option == TESSADOX_CHECKSUM_LENGTH ? "0"
                             : tessadox_option_value_name(option, fallback)
                                 ? tessadox_option_value_name(option, fallback)
                                 : std::to_string(fallback);
@@ -54,9 +57,11 @@ std::string home_page() {
            "</style></head><body>\n"
            "<h1>Checksums as pictures, by URL</h1>\n"
            "<p>Each URL names a picture that never changes: the same URL gives the same PNG "
-           "bytes from every copy of this server, in every version <code>" +
+           "bytes from every copy of this server, in every version with the major number of this "
+           "one, "
+           "<code>" +
            std::string(tessadox_version()) +
-           "</code> shares its major number with.</p>\n"
+           "</code>.</p>\n"
            "<table><tr><th>form</th><th>example</th></tr>\n"
            "<tr><td><code>/v1/&lt;hex&gt;.png</code></td><td><code>/v1/" +
            hex +

@@ -6,7 +6,7 @@ two servers behind nginx with the configuration that the package ships.
 Every server listens on 127.0.0.1 at a port the kernel picks.
 
 usage: server_test.py SERVER TESSADOX VECTORS_JSON GROUP
-  GROUP: http | stop | idle | nginx
+  GROUP: http | stop | abandon | idle | nginx
 """
 import hashlib
 import json
@@ -336,13 +336,25 @@ def test_http():
     test_budget()
 
 
-SLOW = "/v1/9e107d9d372bb6826bd81d3542a419d6.png?resolution=1000&intensity=200"
+SLOW_CHECKSUM = "9e107d9d372bb6826bd81d3542a419d6"
 
 
-def start_slow_request(server):
+def slow_intensity(server):
+    """The intensity at which a picture of 1000 pixels takes this server
+    about 1.5 seconds to draw, from the time of a small draw: a sanitized
+    build draws many times slower than a release."""
+    run = subprocess.run(["curl", "-sS", "--max-time", "60", "-o", "/dev/null", "-w",
+                          "%{time_total}", server.base + "/v1/5a5a5a5a.png?resolution=400"],
+                         capture_output=True, text=True, check=True)
+    steps_a_second = 400 * 400 * 30 / max(float(run.stdout), 0.001)
+    return max(5, int(1.5 * steps_a_second / 1e6))
+
+
+def start_slow_request(server, intensity):
     """A request whose draw takes a while, once the server draws it."""
-    slow = subprocess.Popen(["curl", "-sS", "--max-time", "60", "-o", "-", "-w", "\n%{http_code}",
-                             server.base + SLOW], stdout=subprocess.PIPE)
+    slow = subprocess.Popen(["curl", "-sS", "--max-time", "120", "-o", "-", "-w", "\n%{http_code}",
+                             f"{server.base}/v1/{SLOW_CHECKSUM}.png?resolution=1000"
+                             f"&intensity={intensity}"], stdout=subprocess.PIPE)
     for _ in range(500):
         if server.metric("tessadox_draws_queued") == 1:
             break
@@ -363,7 +375,8 @@ def test_stop():
     # picture is refused 503; SIGTERM stops new connections, lets the slow
     # request finish with its picture, and ends with status 0.
     server = Server("--threads", "1", "--queue", "0", "--max-steps", "0")
-    slow = start_slow_request(server)
+    intensity = slow_intensity(server)
+    slow = start_slow_request(server, intensity)
     status, headers, body = get(server.base + "/v1/abc.png")
     expect(status == 503 and headers.get("retry-after") == "1", f"busy: status {status} {body!r}")
     server.process.send_signal(signal.SIGTERM)
@@ -372,14 +385,16 @@ def test_stop():
     expect(refused == 0, f"a new request after SIGTERM was answered {refused}")
     status, body = slow_answer(slow)
     expect(status == 200, f"the slow request in flight got {status}")
-    expect(body == command_png("9e107d9d372bb6826bd81d3542a419d6", 0,
-                               ["-r", "1000", "-i", "200"]), "the slow picture is not the command's")
+    expect(body == command_png(SLOW_CHECKSUM, 0, ["-r", "1000", "-i", str(intensity)]),
+           "the slow picture is not the command's")
     expect(server.process.wait(30) == 0, "the server did not exit 0 after SIGTERM")
     expect(any("stopped" in line for line in server.lines), "no 'stopped' line")
 
+
+def test_abandon():
     # With no time to finish, the draw in flight stops and is answered 503.
     server = Server("--threads", "1", "--max-steps", "0", "--stop-seconds", "0")
-    slow = start_slow_request(server)
+    slow = start_slow_request(server, slow_intensity(server))
     started = time.monotonic()
     server.process.send_signal(signal.SIGTERM)
     status, body = slow_answer(slow)
@@ -512,6 +527,7 @@ def test_nginx():
         subprocess.run(["rm", "-rf", folder])
 
 
-{"http": test_http, "stop": test_stop, "idle": test_idle, "nginx": test_nginx}[group]()
+{"http": test_http, "stop": test_stop, "abandon": test_abandon, "idle": test_idle,
+ "nginx": test_nginx}[group]()
 print(f"server {group}: {len(failures)} failures")
 sys.exit(1 if failures else 0)
