@@ -41,11 +41,15 @@ void write_line(const std::string& line) {
 } // namespace
 
 void log_request(const logged_request& request) {
+    // Enough of a URI to tell it, never a client's megabyte.
+    constexpr std::size_t longest_logged = 2048;
+    const std::string_view uri = request.uri.substr(0, longest_logged);
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, " %d %llu %.4f\n", request.status, request.body_bytes,
                   std::chrono::duration<double>(request.took).count());
     write_line(now_in_utc() + " " + escaped(request.client) + " \"" + escaped(request.method) +
-               " " + escaped(request.uri) + " " + escaped(request.version) + "\"" + numbers);
+               " " + escaped(uri) + (uri.size() < request.uri.size() ? "..." : "") + " " +
+               escaped(request.version) + "\"" + numbers);
 }
 
 void log_event(std::string_view text) {
