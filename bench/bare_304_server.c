@@ -11,8 +11,18 @@
 static enum MHD_Result answer(void* cls, struct MHD_Connection* connection, const char* url,
                               const char* method, const char* version, const char* upload,
                               size_t* upload_size, void** per_request) {
-    (void)cls, (void)url, (void)method, (void)version, (void)upload, (void)upload_size,
-        (void)per_request;
+    (void)cls, (void)url, (void)method, (void)version, (void)upload;
+    /* An answer queued on the first call, the headers', closes the
+     * connection: the next call answers, and the connection stays open. */
+    static int headers_read;
+    if (*per_request == NULL) {
+        *per_request = &headers_read;
+        return MHD_YES;
+    }
+    if (*upload_size != 0) {
+        *upload_size = 0;
+        return MHD_YES;
+    }
     struct MHD_Response* response =
         MHD_create_response_from_buffer(0, NULL, MHD_RESPMEM_PERSISTENT);
     MHD_add_response_header(response, MHD_HTTP_HEADER_ETAG, "\"0123456789abcdef\"");

@@ -30,6 +30,7 @@ struct exchange {
     clock_type::time_point started = clock_type::now();
     int status = 0;
     unsigned long long body_bytes = 0;
+    bool headers_read = false;
     bool waiting_for_draw = false;
     int draw_code = TESSADOX_OK;
     std::shared_ptr<const picture_answer> drawn;
@@ -213,21 +214,32 @@ MHD_Result answer_picture(server_state& state, MHD_Connection* connection, excha
 }
 
 MHD_Result answer(void* context, MHD_Connection* connection, const char* url, const char* method,
-                  const char* version, const char*, size_t*, void** per_request) {
+                  const char* version, const char*, size_t* upload_size, void** per_request) {
     server_state& state = *static_cast<server_state*>(context);
     exchange& request = *static_cast<exchange*>(*per_request);
     if (request.waiting_for_draw) {
         return send_drawn(connection, request);
     }
-    request.method = method;
-    request.version = version;
-
-    const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
-    if (!head && std::strcmp(method, MHD_HTTP_METHOD_GET) != 0) {
-        return send_text(connection, request, MHD_HTTP_METHOD_NOT_ALLOWED,
-                         "the method " + std::string(method).substr(0, 20) +
-                             " is not allowed here; GET and HEAD are\n",
-                         "text/plain; charset=utf-8", MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
+    // libmicrohttpd closes the connection after an answer queued on the
+    // first call, the headers' (the body is left unread). That suits a
+    // method refused, whose body is not wanted; every other answer waits
+    // for the next call, and the connection stays open for the next request.
+    if (!request.headers_read) {
+        request.headers_read = true;
+        request.method = method;
+        request.version = version;
+        const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
+        if (!head && std::strcmp(method, MHD_HTTP_METHOD_GET) != 0) {
+            return send_text(connection, request, MHD_HTTP_METHOD_NOT_ALLOWED,
+                             "the method " + std::string(method).substr(0, 20) +
+                                 " is not allowed here; GET and HEAD are\n",
+                             "text/plain; charset=utf-8", MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
+        }
+        return MHD_YES;
+    }
+    if (*upload_size != 0) {
+        *upload_size = 0; // a body sent with GET means nothing
+        return MHD_YES;
     }
     if (request.uri.size() > longest_uri) {
         return refuse(connection, request,
@@ -283,7 +295,8 @@ void end_exchange(void* context, MHD_Connection* connection, void** per_request,
                                 : &reinterpret_cast<const sockaddr_in*>(address)->sin_addr;
         inet_ntop(address->sa_family, bytes, client, sizeof client);
     }
-    log_request({client, request->method, request->uri, request->version, request->status,
+    log_request(state.log,
+                {client, request->method, request->uri, request->version, request->status,
                  request->body_bytes, clock_type::now() - request->started});
     count_answer(state.metrics, request->status);
     state.metrics.in_flight.fetch_sub(1);

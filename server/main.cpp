@@ -45,6 +45,7 @@ void let_requests_finish(server_state& state, const sigset_t& stops, unsigned se
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (state.metrics.in_flight.load() > 0 && std::chrono::steady_clock::now() < deadline) {
         const timespec pause{0, 10'000'000};
+        flush_log(state.log);
         if (sigtimedwait(&stops, nullptr, &pause) > 0) {
             return;
         }
@@ -72,17 +73,24 @@ int main(int argc, char** argv) {
     MHD_Daemon* daemon = start_daemon(state);
     if (!daemon) {
         const std::string reason = std::strerror(errno);
-        log_event("cannot listen on " + address_text(state.settings, -1) + ": " + reason);
+        log_event(state.log,
+                  "cannot listen on " + address_text(state.settings, -1) + ": " + reason);
         stop_work_queue(state.drawing);
         return 1;
     }
-    log_event("listening on " + address_text(state.settings, listening_port(daemon)) + ", " +
-              std::to_string(state.settings.threads) + " drawing threads");
+    log_event(state.log, "listening on " + address_text(state.settings, listening_port(daemon)) +
+                             ", " + std::to_string(state.settings.threads) + " drawing threads");
 
-    int signal = 0;
-    sigwait(&stops, &signal);
-    log_event(std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") + ", " +
-              std::to_string(state.metrics.in_flight.load()) + " requests in flight");
+    // The access log is written at least every tenth of a second.
+    int signal;
+    do {
+        const timespec tenth{0, 100'000'000};
+        signal = sigtimedwait(&stops, nullptr, &tenth);
+        flush_log(state.log);
+    } while (signal < 0);
+    log_event(state.log, std::string("stopping on ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                             ", " + std::to_string(state.metrics.in_flight.load()) +
+                             " requests in flight");
     const MHD_socket listener = MHD_quiesce_daemon(daemon);
     if (listener != MHD_INVALID_SOCKET) {
         close(listener);
@@ -95,6 +103,6 @@ int main(int argc, char** argv) {
     stop_work_queue(state.drawing);
     let_requests_finish(state, stops, 1);
     MHD_stop_daemon(daemon);
-    log_event("stopped");
+    log_event(state.log, "stopped");
     return 0;
 }

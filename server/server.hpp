@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 
+#include "access_log.hpp"
 #include "answer_cache.hpp"
 #include "flags.hpp"
 #include "metrics.hpp"
@@ -18,6 +19,7 @@ struct server_state {
     server_metrics metrics;
     answer_cache cache;
     work_queue drawing;
+    access_log log;
     std::atomic<bool> abandon_draws{false}; // past the deadline of a stop
     std::string home_page;
 };
