@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     std::vector<std::jthread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
+            tessadox_options* own = tessadox_options_copy(options);
             for (long long n = 0; std::chrono::steady_clock::now() < end; ++n) {
                 // Digits as a hash gives them: a checksum of mostly zeros
                 // makes a degenerate picture that draws at another speed.
@@ -61,8 +62,7 @@ int main(int argc, char** argv) {
                 tessadox_picture* picture = nullptr;
                 unsigned char* png = nullptr;
                 std::size_t size = 0;
-                if (tessadox_draw(checksum, 16, options, nullptr, nullptr, &picture) !=
-                        TESSADOX_OK ||
+                if (tessadox_draw(checksum, 16, own, nullptr, nullptr, &picture) != TESSADOX_OK ||
                     tessadox_encode_png(picture, &png, &size) != TESSADOX_OK) {
                     std::abort();
                 }
@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
                 tessadox_picture_free(picture);
                 draws.fetch_add(1);
             }
+            tessadox_options_free(own);
         });
     }
     workers.clear();
