@@ -347,13 +347,13 @@ SLOW_CHECKSUM = "9e107d9d372bb6826bd81d3542a419d6"
 
 def slow_intensity(server):
     """The intensity at which a picture of 1000 pixels takes this server
-    about 1.5 seconds to draw, from the time of a small draw: a sanitized
-    build draws many times slower than a release."""
+    about 2.5 seconds to draw, from the time of a small draw: a sanitized
+    build draws many times slower than a release, and a busy machine too."""
     run = subprocess.run(["curl", "-sS", "--max-time", "60", "-o", "/dev/null", "-w",
                           "%{time_total}", server.base + "/v1/5a5a5a5a.png?resolution=400"],
                          capture_output=True, text=True, check=True)
     steps_a_second = 400 * 400 * 30 / max(float(run.stdout), 0.001)
-    return max(5, int(1.5 * steps_a_second / 1e6))
+    return max(5, int(2.5 * steps_a_second / 1e6))
 
 
 def start_slow_request(server, intensity):
@@ -390,6 +390,9 @@ def test_stop():
     refused, _, _ = get(server.base + "/healthz")
     expect(refused == 0, f"a new request after SIGTERM was answered {refused}")
     status, body = slow_answer(slow)
+    stopping = "".join(server.logged("stopping on SIGTERM"))
+    expect(re.search(r"SIGTERM, [1-9]\d* requests in flight", stopping),
+           f"the slow request was not in flight at SIGTERM: {stopping!r}")
     expect(status == 200, f"the slow request in flight got {status}")
     expect(body == command_png(SLOW_CHECKSUM, 0, ["-r", "1000", "-i", str(intensity)]),
            "the slow picture is not the command's")
