@@ -324,6 +324,32 @@ def test_pages(server):
            "no access-log line for /healthz")
 
 
+FLAG_REFUSALS = [
+    # arguments, status, words on standard error
+    (["--threads", "0"], 2, "--threads takes a number from 1 to 256, not '0'"),
+    (["--threads", "2x"], 2, "not '2x'"),
+    (["--listen", "localhost:80"], 2, "--listen takes an IPv4 address"),
+    (["--listen", "127.0.0.1:65536"], 2, "a port from 0 to 65535"),
+    (["--cache-bytes", "-1"], 2, "--cache-bytes takes a number of 0 or more"),
+    (["--timeout", "0"], 2, "--timeout takes seconds from 1"),
+    (["--bogus"], 2, "Try 'tessadox-server --help'"),
+    (["extra"], 2, "takes no operands"),
+]
+
+
+def test_flags(server):
+    for arguments, status, words in FLAG_REFUSALS:
+        run = subprocess.run([server_binary, *arguments], capture_output=True, text=True,
+                             timeout=10)
+        expect(run.returncode == status and words in run.stderr and run.stdout == "",
+               f"{arguments}: status {run.returncode}, {run.stderr!r}")
+    # An address in use: status 1, saying so.
+    run = subprocess.run([server_binary, "--listen", f"127.0.0.1:{server.port}"],
+                         capture_output=True, text=True, timeout=10)
+    expect(run.returncode == 1 and "cannot listen on 127.0.0.1" in run.stderr,
+           f"a port in use: status {run.returncode}, {run.stderr!r}")
+
+
 def test_http():
     server = Server("--max-steps", "0")
     try:
@@ -332,6 +358,7 @@ def test_http():
         test_equivalent_urls(server)
         test_refusals(server)
         test_pages(server)
+        test_flags(server)
     finally:
         expect(server.stop() == 0, "the server did not stop with status 0")
     server = Server()
