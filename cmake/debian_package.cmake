@@ -84,6 +84,7 @@ endforeach()
 
 set(CPACK_COMPONENTS_ALL command tessadox_documents library libtessadox3_documents
   development libtessadox-dev_documents)
+include(cmake/server_package.cmake)
 include(CPack)
 cpack_add_component(command GROUP tessadox)
 cpack_add_component(tessadox_documents GROUP tessadox)

@@ -88,12 +88,45 @@ development_files="./$libdir/cmake/tessadox/tessadoxConfig.cmake
 ./include/tessadox/tessadox.h
 ./include/tessadox/version.h
 ./share/man/man3/tessadox.3.gz"
+# tessadox-server, where it is built: its binary and manual page, and in its
+# package alone its systemd unit and the nginx example.
+server_binary=$build/server/tessadox-server server_files= server_package_files=
+if [ -x "$server_binary" ]; then
+  server_files="./bin/tessadox-server
+./share/man/man1/tessadox-server.1.gz"
+  server_package_files="$server_files
+./lib/systemd/system/tessadox-server.service
+./share/doc/tessadox-server/examples/nginx.conf"
+fi
+
+# Checks the server under the prefix $1: it serves the tested binary's
+# picture, stops on SIGTERM with status 0, and its manual page is
+# man/tessadox-server.1.
+check_server() {
+  local root=$1 what=$2 server port=
+  "$root/bin/tessadox-server" --listen 127.0.0.1:0 2>"$work/server.log" &
+  server=$!
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log")
+    [ -n "$port" ] && break
+    sleep 0.05
+  done
+  curl -sS --max-time 20 -o "$work/served.png" \
+    "http://127.0.0.1:$port/v1/9e107d9d372bb6826bd81d3542a419d6.png?resolution=64&color_mode=areas&seed=1700000000" ||
+    fail "$what: the server did not answer: $(cat "$work/server.log")"
+  cmp -s "$work/served.png" "$work/expected.png" || fail "$what: the server serves another picture"
+  kill -TERM "$server"
+  wait "$server" || fail "$what: the server did not stop with status 0"
+  cmp -s <(gzip -dc "$root/share/man/man1/tessadox-server.1.gz") "$source_tree/man/tessadox-server.1" ||
+    fail "$what: the installed manual page is not man/tessadox-server.1"
+}
 
 # The binary finds its library beside its own folder, wherever the prefix
 # lies, with no help from the environment.
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 installed=$(tree_of "$work/prefix")
-expected=$(printf '%s\n' "$command_files" "$library_files" "$development_files" | sort)
+expected=$(printf '%s\n' "$command_files" "$library_files" "$development_files" \
+  ${server_files:+"$server_files"} | sort)
 [ "$installed" = "$expected" ] || fail "cmake --install installs:
 $installed"
 check_command "$work/prefix" "cmake --install"
@@ -111,6 +144,8 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 architecture=$(dpkg --print-architecture)
 made=$(cd "$work/package" && ls ./*.deb | sort | tr '\n' ' ')
 wanted="./libtessadox-dev_${version}_${architecture}.deb ./libtessadox3_${version}_${architecture}.deb ./tessadox_${version}_${architecture}.deb "
+[ -z "$server_files" ] || wanted=$(printf '%s\n' $wanted "./tessadox-server_${version}_${architecture}.deb" |
+  sort | tr '\n' ' ')
 [ "$made" = "$wanted" ] || { fail "cpack made: $made"; exit 1; }
 
 # Each package: its files under /usr, besides the copyright and changelog
@@ -126,7 +161,14 @@ Depends|(.*, )?libpng16-16( \(>= [0-9][^)]*\))?(, .*)?"
   [libtessadox-dev]="Section|libdevel
 Depends|libtessadox3 \(= ${version//./\\.}\), libpng-dev"
 )
-for package in tessadox libtessadox3 libtessadox-dev; do
+packages=(tessadox libtessadox3 libtessadox-dev)
+if [ -n "$server_files" ]; then
+  packages+=(tessadox-server)
+  files_of[tessadox-server]=$server_package_files
+  fields_of[tessadox-server]="Section|httpd
+Depends|libtessadox3 \(= ${version//./\\.}\), (.*, )?libmicrohttpd12( \(>= [^)]*\))?(, .*)?"
+fi
+for package in "${packages[@]}"; do
   deb=$work/package/${package}_${version}_${architecture}.deb
   while IFS='|' read -r name pattern; do
     value=$(dpkg-deb -f "$deb" "$name")
@@ -155,6 +197,23 @@ grep -qxF "libtessadox 3 libtessadox3 (>= $version)" "$work/library_control" ||
   fail "libtessadox3's shlibs: $(cat "$work/library_control")"
 grep -qxF "activate-noawait ldconfig" "$work/library_control" || fail "libtessadox3 has no ldconfig trigger"
 check_command "$work/installed/usr" "the packages"
+
+# The server, installed and packaged; its unit as systemd reads it, with the
+# binary where the package put it, and how exposed systemd rates it.
+if [ -n "$server_files" ]; then
+  check_server "$work/prefix" "cmake --install"
+  check_server "$work/installed/usr" "the packages"
+  unit=$work/tessadox-server.service
+  sed "s|/usr/bin/tessadox-server|$work/installed/usr/bin/tessadox-server|" \
+    "$work/installed/usr/lib/systemd/system/tessadox-server.service" >"$unit"
+  systemd-analyze verify --man=no "$unit" >"$work/verify" 2>&1 ||
+    fail "systemd-analyze verify: $(cat "$work/verify")"
+  exposure=$(systemd-analyze security --offline=yes "$unit" 2>/dev/null |
+    sed -n 's/.*Overall exposure level for .*: \([0-9.]*\) .*/\1/p')
+  echo "tessadox-server.service: exposure $exposure"
+  awk -v level="$exposure" 'BEGIN {exit !(level != "" && level <= 2.0)}' ||
+    fail "systemd-analyze security rates the unit's exposure ${exposure:-unknown}, above 2.0"
+fi
 
 # Debian's own checks of a package; informational and pedantic notes are
 # listed but do not fail.
