@@ -139,7 +139,7 @@ void png_writer(benchmark::State& state) {
     for (auto _ : state) {
         png_bytes bytes;
         png_failure failure;
-        benchmark::DoNotOptimize(encode_png(drawn, png_look{0, false, false}, &bytes, &failure));
+        benchmark::DoNotOptimize(encode_png(drawn, png_look{0, false}, &bytes, &failure));
         std::free(bytes.data);
     }
     state.SetBytesProcessed(state.iterations() * 3 * run.resolution * run.resolution);

@@ -74,7 +74,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The picture's path stands where tessadox has its own name.
-    const settings run = settings_of(parse_options(argc - 1, argv + 1));
+    tessadox_options* given = tessadox_options_new();
+    parse_options(argc - 1, argv + 1, given);
+    option_values options;
+    for (int option = 1; option <= option_count; ++option) {
+        tessadox_options_get(given, option, &options.value[option]);
+    }
+    tessadox_options_free(given);
+    const settings run = settings_of(options);
     random_stream draws(run_seed(std::getenv("SOURCE_DATE_EPOCH"), std::time(nullptr)));
     const std::vector<affine_map> maps = build_maps(digit_groups_of(
         read_checksum(stdin, 8 * static_cast<std::size_t>(run.map_count)), run.map_count));
@@ -88,8 +95,11 @@ int main(int argc, char** argv) {
         volatile double end_of_chain = end[0] + end[1];
         static_cast<void>(end_of_chain);
     }
-    const picture drawn = load_picture(argv[1], run.resolution);
+    picture drawn = load_picture(argv[1], run.resolution);
+    if (run.flip_bgr == 1) {
+        flip_to_bgr(&drawn);
+    }
     png_failure failure;
-    const png_look look{run.background, run.transparent == 1, run.flip_bgr == 1};
+    const png_look look{run.background, run.transparent == 1};
     return write_png(drawn, look, stdout, &failure) == 0 && std::fclose(stdout) == 0 ? 0 : 1;
 }

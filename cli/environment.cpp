@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "tessadox/tessadox.h"
 
 namespace {
 
@@ -56,9 +59,15 @@ unsigned run_seed(const char* source_date_epoch, std::time_t now) {
     return seed;
 }
 
+static long long most_threads() {
+    long long highest = 0;
+    tessadox_option_range(TESSADOX_THREADS, nullptr, nullptr, &highest);
+    return highest;
+}
+
 bool threads_of(const char* text, int* threads) {
     std::uint64_t count;
-    if (!decimal_up_to(text, max_threads, &count) || count == 0) {
+    if (!decimal_up_to(text, static_cast<std::uint64_t>(most_threads()), &count) || count == 0) {
         return false;
     }
     *threads = static_cast<int>(count);
@@ -71,7 +80,8 @@ int requested_threads(const char* tessadox_threads) {
     }
     int threads;
     if (!threads_of(tessadox_threads, &threads)) {
-        refuse("TESSADOX_THREADS", "a decimal integer from 1 to 256", tessadox_threads);
+        const std::string must_be = "a decimal integer from 1 to " + std::to_string(most_threads());
+        refuse("TESSADOX_THREADS", must_be.c_str(), tessadox_threads);
     }
     return threads;
 }

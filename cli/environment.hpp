@@ -15,11 +15,9 @@ bool seed_of_epoch(const char* text, unsigned* seed);
 // and ends the process with status 1.
 unsigned run_seed(const char* source_date_epoch, std::time_t now);
 
-inline constexpr int max_threads = 256;
-
 // Reads TESSADOX_THREADS: true, with the count, for a decimal integer from 1
-// to max_threads with nothing before or after the digits; false for any
-// other text.
+// to the library's most threads with nothing before or after the digits;
+// false for any other text.
 bool threads_of(const char* text, int* threads);
 
 // The number of threads that TESSADOX_THREADS asks for, or 0 when it is

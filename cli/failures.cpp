@@ -9,10 +9,12 @@ void report_failure(int code, const char* png_message) {
     case TESSADOX_E_PNG_ERROR:
         std::fprintf(stderr, "error in PNG: %s\n", png_message);
         break;
-    // libpng refuses a picture without pixels with its warning, and the
-    // command has always let it say so.
-    case TESSADOX_E_RESOLUTION:
-    case TESSADOX_E_PNG_WARNING:
+    // libpng refuses a picture without pixels, and a transparent gray it
+    // cannot write, with its warning, and the command has always let it say
+    // so. Out of range is the resolution: no other value the command sets
+    // can be.
+    case TESSADOX_E_RANGE:
+    case TESSADOX_E_TRANSPARENT_BACKGROUND:
         std::fputs("warning in PNG (but exiting)\n: ", stderr);
         break;
     case TESSADOX_E_PNG_WRITE_STRUCT:

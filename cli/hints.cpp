@@ -35,9 +35,11 @@ bool is_tagged_line(std::string_view text) {
 // The -l that fits a checksum of `digits` hexadecimal digits whose end has
 // been seen, when it reads another number of characters than `read_length`.
 std::optional<std::string> length_hint(std::size_t digits, int read_length) {
+    long long longest = 0;
+    tessadox_option_range(TESSADOX_CHECKSUM_LENGTH, nullptr, nullptr, &longest);
     const int fitting =
-        static_cast<int>(std::min<std::size_t>(digits, TESSADOX_MAX_CHECKSUM_LENGTH)) / group_size *
-        group_size;
+        static_cast<int>(std::min<std::size_t>(digits, static_cast<std::size_t>(longest))) /
+        group_size * group_size;
     if (fitting < group_size || fitting == read_length) {
         return std::nullopt;
     }

@@ -85,19 +85,19 @@ bool scan_option_value(const char* text, int* setting) {
 // The messages of a value option, attached (-b128) and separate (-b 128).
 struct value_option {
     char letter;
-    int tessadox_options::*setting;
+    int option;
     const char* attached_message;
     const char* separate_message;
 };
 
 static const value_option value_options[] = {
-    {'b', &tessadox_options::background, "invalid background on command line",
+    {'b', TESSADOX_BACKGROUND, "invalid background on command line",
      "invalid background on command line"},
-    {'i', &tessadox_options::intensity, "invalid intensity on command line",
+    {'i', TESSADOX_INTENSITY, "invalid intensity on command line",
      "invalid intensity on command line"},
-    {'l', &tessadox_options::checksum_length, "invalid checksum length on command line",
+    {'l', TESSADOX_CHECKSUM_LENGTH, "invalid checksum length on command line",
      "invalid checksum length on command line \n"},
-    {'r', &tessadox_options::resolution, "invalid resolution on command line \n",
+    {'r', TESSADOX_RESOLUTION, "invalid resolution on command line \n",
      "invalid resolution on command line \n"},
 };
 
@@ -110,37 +110,66 @@ static const value_option* find_value_option(char letter) {
     return nullptr;
 }
 
+// What the arguments have said so far: the options, and for each value
+// option the value it was last given with what setting it answered.
+struct reading {
+    tessadox_options* options;
+    long long given[TESSADOX_MAX_STEPS + 1];
+    int answer[TESSADOX_MAX_STEPS + 1];
+};
+
+static void set_value(reading* read, int option, int value) {
+    // The library takes a checksum length of 0 for the checksum's own; the
+    // command has no such length, and 0 is too short like any below 8.
+    const long long setting = option == TESSADOX_CHECKSUM_LENGTH && value == 0 ? -1 : value;
+    read->given[option] = value;
+    read->answer[option] = tessadox_options_set(read->options, option, setting);
+}
+
+// Reads the value at `text` into the option; false when it cannot be read.
+// Blank text leaves the option, and what it answered, as they were.
+static bool read_value(reading* read, int option, const char* text) {
+    const bool blank = text[std::strspn(text, " \t\n\v\f\r")] == '\0';
+    int value = 0;
+    if (!scan_option_value(text, &value)) {
+        return false;
+    }
+    if (!blank) {
+        set_value(read, option, value);
+    }
+    return true;
+}
+
 // Applies the value option at argv[i]; returns the index of the last
 // argument it used.
 static int apply_value_option(const value_option& option, int argc, char** argv, int i,
-                              tessadox_options* run) {
-    int* const setting = &(run->*option.setting);
+                              reading* read) {
     const char* attached = argv[i] + 2;
     if (*attached != '\0') {
-        if (!scan_option_value(attached, setting)) {
+        if (!read_value(read, option.option, attached)) {
             refuse(option.attached_message);
         }
         return i;
     }
     // No value after the last argument is refused like a value that cannot be read.
-    if (i + 1 >= argc || !scan_option_value(argv[i + 1], setting)) {
+    if (i + 1 >= argc || !read_value(read, option.option, argv[i + 1])) {
         refuse(option.separate_message);
     }
     return i + 1;
 }
 
-static void apply_argument(int argc, char** argv, int* i, tessadox_options* run) {
+static void apply_argument(int argc, char** argv, int* i, reading* read) {
     const char* argument = argv[*i];
     if (std::strcmp(argument, "-a") == 0) {
-        run->color_mode = TESSADOX_AREAS;
+        tessadox_options_set(read->options, TESSADOX_COLOR_MODE, TESSADOX_AREAS);
     } else if (std::strcmp(argument, "-c") == 0) {
-        run->flip_bgr = 1;
+        tessadox_options_set(read->options, TESSADOX_FLIP_BGR, 1);
     } else if (std::strcmp(argument, "-g") == 0) {
-        run->color_mode = TESSADOX_GRAY;
+        tessadox_options_set(read->options, TESSADOX_COLOR_MODE, TESSADOX_GRAY);
     } else if (std::strcmp(argument, "-t") == 0) {
-        run->transparent = 1;
+        tessadox_options_set(read->options, TESSADOX_TRANSPARENT, 1);
     } else if (argument[0] == '-' && argument[1] != '\0' && find_value_option(argument[1])) {
-        *i = apply_value_option(*find_value_option(argument[1]), argc, argv, *i, run);
+        *i = apply_value_option(*find_value_option(argument[1]), argc, argv, *i, read);
     } else if (std::strcmp(argument, "-?") == 0 || std::strcmp(argument, "-h") == 0 ||
                std::strcmp(argument, "--help") == 0) {
         print_and_exit(usage_text);
@@ -151,25 +180,27 @@ static void apply_argument(int argc, char** argv, int* i, tessadox_options* run)
     }
 }
 
-tessadox_options parse_options(int argc, char** argv) {
-    tessadox_options run = tessadox_default_options();
+// A notice for each value that the library replaced, with the value given.
+static void tell_replaced(const reading& read) {
+    long long stored = 0;
+    if (read.answer[TESSADOX_RESOLUTION] == TESSADOX_CLAMPED) {
+        tessadox_options_get(read.options, TESSADOX_RESOLUTION, &stored);
+        std::fprintf(stderr, "%lld is too high a resolution.  Assuming %lld.\n",
+                     read.given[TESSADOX_RESOLUTION], stored);
+    }
+    if (read.answer[TESSADOX_CHECKSUM_LENGTH] == TESSADOX_CLAMPED) {
+        tessadox_options_get(read.options, TESSADOX_CHECKSUM_LENGTH, &stored);
+        const long long given = read.given[TESSADOX_CHECKSUM_LENGTH];
+        std::fprintf(stderr, "%lld checksumlength is %s.  Assuming %lld.\n", given,
+                     given > stored ? "too big" : "too small", stored);
+    }
+}
 
+int parse_options(int argc, char** argv, tessadox_options* options) {
+    reading read{options, {}, {}};
     for (int i = 1; i < argc; ++i) {
-        apply_argument(argc, argv, &i, &run);
+        apply_argument(argc, argv, &i, &read);
     }
-
-    const tessadox_options given = run;
-    const unsigned changed = tessadox_clamp_options(&run);
-    if (changed & TESSADOX_LOWERED_RESOLUTION) {
-        std::fprintf(stderr, "%d is too high a resolution.  Assuming %d.\n", given.resolution,
-                     run.resolution);
-    }
-    if (changed & TESSADOX_LOWERED_CHECKSUM_LENGTH) {
-        std::fprintf(stderr, "%d checksumlength is too big.  Assuming %d.\n", given.checksum_length,
-                     run.checksum_length);
-    } else if (changed & TESSADOX_RAISED_CHECKSUM_LENGTH) {
-        std::fprintf(stderr, "%d checksumlength is too small.  Assuming %d.\n",
-                     given.checksum_length, run.checksum_length);
-    }
-    return run;
+    tell_replaced(read);
+    return read.answer[TESSADOX_RESOLUTION] == TESSADOX_E_RANGE ? TESSADOX_E_RANGE : TESSADOX_OK;
 }

@@ -13,8 +13,9 @@ extern const char version_text[];
 // Empty or blank-only text is accepted and leaves the setting unchanged.
 bool scan_option_value(const char* text, int* setting);
 
-// The options that the arguments give, clamped as a draw clamps them, with
-// a notice on standard error for each value replaced; or the end of the
-// process after help, version (status 0) or a refused argument (status 1).
-// The seed and the threads stay at their defaults.
-tessadox_options parse_options(int argc, char** argv);
+// Sets `options` as the arguments say, by the library's table, with a
+// notice on standard error for each value replaced; or ends the process
+// after help, version (status 0) or a refused argument (status 1). Answers
+// TESSADOX_OK, or the code that the draw must fail with: TESSADOX_E_RANGE
+// for a resolution of 0 or below, which the options refuse.
+int parse_options(int argc, char** argv, tessadox_options* options);

@@ -126,6 +126,7 @@ void finish_progress(progress_meter& meter) {
     meter.shown = false;
 }
 
-void report_progress_to(long long steps_done, long long, void* meter) {
+int report_progress_to(long long steps_done, long long, void* meter) {
     report_progress(*static_cast<progress_meter*>(meter), steps_done);
+    return 0;
 }

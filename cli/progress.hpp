@@ -45,8 +45,8 @@ inline void report_progress(progress_meter& meter, std::int64_t done) {
 }
 
 // report_progress for a meter passed as `meter`, in the shape of the
-// drawing's progress callback.
-void report_progress_to(long long steps_done, long long steps, void* meter);
+// drawing's progress function; it never stops the draw.
+int report_progress_to(long long steps_done, long long steps, void* meter);
 
 // Erases the line if it was shown and gives SIGINT and SIGTERM back their
 // previous actions.

@@ -43,10 +43,10 @@ void close_standard_output() {
     }
 }
 
-int write_png_to_standard_output(const tessadox_options& options, const tessadox_picture* drawn) {
+int write_png_to_standard_output(const tessadox_picture* drawn) {
     char png_message[256];
     const int code =
-        tessadox_write_png_with_message(drawn, &options, stdout, png_message, sizeof png_message);
+        tessadox_write_png_with_message(drawn, stdout, png_message, sizeof png_message);
     if (code != TESSADOX_OK) {
         report_failure(code, png_message);
         return 1;

@@ -18,4 +18,4 @@ void close_standard_output();
 
 // Writes the picture's PNG to standard output and closes it; answers the
 // run's status: 0, or 1 after saying on standard error what failed.
-int write_png_to_standard_output(const tessadox_options& options, const tessadox_picture* drawn);
+int write_png_to_standard_output(const tessadox_picture* drawn);

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "failures.hpp"
 #include "standard_output.hpp"
 
 namespace {
@@ -74,16 +73,14 @@ void draw_on_terminal(const picture_view& picture, const picture_look& look, int
     close_standard_output();
 }
 
-int show_picture_on_terminal(const tessadox_options& options, const tessadox_picture* drawn,
-                             int lines_said) {
-    const int refusal = tessadox_check_png(drawn, &options);
-    if (refusal != TESSADOX_OK) {
-        report_failure(refusal, "");
-        return 1;
-    }
+int show_picture_on_terminal(const tessadox_picture* drawn, int lines_said) {
+    long long transparent = 0;
+    long long background = 0;
+    tessadox_picture_option(drawn, TESSADOX_TRANSPARENT, &transparent);
+    tessadox_picture_option(drawn, TESSADOX_BACKGROUND, &background);
     const int size = tessadox_picture_size(drawn);
-    const picture_look look{options.flip_bgr == 1, options.transparent == 1,
-                            static_cast<std::uint8_t>(options.background & 0xFF)};
+    // The pixels are in the PNG's order already, blue first where it flips.
+    const picture_look look{false, transparent == 1, static_cast<std::uint8_t>(background & 0xFF)};
     draw_on_terminal(
         picture_view{tessadox_picture_pixels(drawn), size, 3 * static_cast<std::size_t>(size)},
         look, lines_said);

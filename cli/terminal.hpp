@@ -31,10 +31,8 @@ bool is_terminal(int fd);
 void draw_on_terminal(const picture_view& picture, const picture_look& look, int lines_said);
 
 // Draws the run's picture on standard output, a terminal, with the colours
-// that its PNG would have, and answers the run's status: 0, or 1 for
-// options that the PNG writer refuses, which get the same warning here.
-int show_picture_on_terminal(const tessadox_options& options, const tessadox_picture* drawn,
-                             int lines_said);
+// that its PNG would have, and answers the run's status, 0.
+int show_picture_on_terminal(const tessadox_picture* drawn, int lines_said);
 
 // Writes the hint as one line on standard error when that is a terminal;
 // tells whether it did.

@@ -1,7 +1,7 @@
 # The Debian packages of what `cmake --install` installs: run `cpack -G DEB`
 # in the build folder. Three, as Debian splits a library and its command:
 #   tessadox         the command and its manual page
-#   libtessadox2     the shared library, named after its soname
+#   libtessadox3     the shared library, named after its soname
 #   libtessadox-dev  the header, the .so link, the static library, the
 #                    pkg-config file, the CMake package and man 3 tessadox
 # Each carries the copyright and the changelog that Debian asks of every
@@ -36,22 +36,22 @@ string(CONCAT CPACK_DEBIAN_TESSADOX_DESCRIPTION
 # named here, at this very version.
 set(CPACK_DEBIAN_TESSADOX_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${PROJECT_BINARY_DIR})
-set(CPACK_DEBIAN_TESSADOX_PACKAGE_DEPENDS "libtessadox2 (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_TESSADOX_PACKAGE_DEPENDS "libtessadox3 (= ${PROJECT_VERSION})")
 
-set(CPACK_DEBIAN_LIBTESSADOX2_PACKAGE_NAME libtessadox2)
-set(CPACK_DEBIAN_LIBTESSADOX2_PACKAGE_SECTION libs)
-string(CONCAT CPACK_DEBIAN_LIBTESSADOX2_DESCRIPTION
+set(CPACK_DEBIAN_LIBTESSADOX3_PACKAGE_NAME libtessadox3)
+set(CPACK_DEBIAN_LIBTESSADOX3_PACKAGE_SECTION libs)
+string(CONCAT CPACK_DEBIAN_LIBTESSADOX3_DESCRIPTION
   "library to draw a checksum as a fractal picture\n" ${what_it_draws} "\n"
   ".\n"
   "This package holds the shared library, which draws the pictures and\n"
   "encodes them as PNG for programs.")
-set(CPACK_DEBIAN_LIBTESSADOX2_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_LIBTESSADOX3_PACKAGE_SHLIBDEPS ON)
 # The shlibs file tells the packages built against the library which
 # package and version they need; the trigger runs ldconfig once the library
 # is unpacked, as Debian asks of a shared library in the linker's path.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-set(CPACK_DEBIAN_LIBTESSADOX2_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/debian/libtessadox2/triggers)
+set(CPACK_DEBIAN_LIBTESSADOX3_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/debian/libtessadox3/triggers)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/drop_ldconfig_calls.cmake)
 
 set(CPACK_DEBIAN_LIBTESSADOX-DEV_PACKAGE_NAME libtessadox-dev)
@@ -61,7 +61,7 @@ string(CONCAT CPACK_DEBIAN_LIBTESSADOX-DEV_DESCRIPTION
   ".\n"
   "This package holds what programs are built with: the C header, the\n"
   "static library, the pkg-config file, the CMake package and the manual.")
-set(CPACK_DEBIAN_LIBTESSADOX-DEV_PACKAGE_DEPENDS "libtessadox2 (= ${PROJECT_VERSION}), libpng-dev")
+set(CPACK_DEBIAN_LIBTESSADOX-DEV_PACKAGE_DEPENDS "libtessadox3 (= ${PROJECT_VERSION}), libpng-dev")
 set(CPACK_DEBIAN_LIBTESSADOX-DEV_PACKAGE_ARCHITECTURE_DEPENDS ON)
 
 # The copyright (machine-readable, as Debian's tools read it) and the
@@ -76,21 +76,21 @@ add_custom_command(OUTPUT ${debian_changelog}
   DEPENDS debian/changelog)
 add_custom_target(debian_changelog ALL DEPENDS ${debian_changelog})
 
-foreach(package IN ITEMS tessadox libtessadox2 libtessadox-dev)
+foreach(package IN ITEMS tessadox libtessadox3 libtessadox-dev)
   install(FILES debian/copyright ${debian_changelog}
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
     COMPONENT ${package}_documents EXCLUDE_FROM_ALL)
 endforeach()
 
-set(CPACK_COMPONENTS_ALL command tessadox_documents library libtessadox2_documents
+set(CPACK_COMPONENTS_ALL command tessadox_documents library libtessadox3_documents
   development libtessadox-dev_documents)
 include(CPack)
 cpack_add_component(command GROUP tessadox)
 cpack_add_component(tessadox_documents GROUP tessadox)
-cpack_add_component(library GROUP libtessadox2)
-cpack_add_component(libtessadox2_documents GROUP libtessadox2)
+cpack_add_component(library GROUP libtessadox3)
+cpack_add_component(libtessadox3_documents GROUP libtessadox3)
 cpack_add_component(development GROUP libtessadox-dev)
 cpack_add_component(libtessadox-dev_documents GROUP libtessadox-dev)
 cpack_add_component_group(tessadox)
-cpack_add_component_group(libtessadox2)
+cpack_add_component_group(libtessadox3)
 cpack_add_component_group(libtessadox-dev)

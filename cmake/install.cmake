@@ -10,7 +10,7 @@ install(TARGETS tessadox_shared EXPORT tessadox_targets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT library NAMELINK_COMPONENT development)
 install(TARGETS tessadox_static EXPORT tessadox_targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
-install(FILES include/tessadox/tessadox.h
+install(FILES include/tessadox/tessadox.h ${generated_include}/tessadox/version.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tessadox COMPONENT development)
 install(FILES ${library_manual_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man3
   COMPONENT development)

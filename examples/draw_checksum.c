@@ -14,18 +14,26 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: %s CHECKSUM PICTURE.png\n", argv[0]);
         return 2;
     }
-    tessadox_options options = tessadox_default_options();
-    options.resolution = 200;
-    options.seed = 1700000000; /* the same bytes on every run */
+    tessadox_options *options = tessadox_options_new();
+    int code = options == NULL ? TESSADOX_E_NO_MEMORY : TESSADOX_OK;
+    if (code == TESSADOX_OK) {
+        code = tessadox_options_set(options, tessadox_option_by_name("resolution"), 200);
+    }
+    if (code == TESSADOX_OK) { /* the same bytes on every run */
+        code = tessadox_options_set(options, TESSADOX_SEED, 1700000000);
+    }
 
     tessadox_picture *picture = NULL;
     unsigned char *png = NULL;
     size_t png_size = 0;
-    int code = tessadox_draw(argv[1], strlen(argv[1]), &options, &picture);
     if (code == TESSADOX_OK) {
-        code = tessadox_encode_png(picture, &options, &png, &png_size);
+        code = tessadox_draw(argv[1], strlen(argv[1]), options, NULL, NULL, &picture);
+    }
+    if (code == TESSADOX_OK) {
+        code = tessadox_encode_png(picture, &png, &png_size);
     }
     tessadox_picture_free(picture);
+    tessadox_options_free(options);
     if (code != TESSADOX_OK) {
         fprintf(stderr, "draw_checksum: %s\n", tessadox_error_text(code));
         return 1;
@@ -33,7 +41,7 @@ int main(int argc, char **argv) {
 
     FILE *out = fopen(argv[2], "wb");
     const int written = out != NULL && fwrite(png, 1, png_size, out) == png_size;
-    tessadox_free_png(png);
+    tessadox_png_free(png);
     if (out == NULL || fclose(out) != 0 || !written) {
         perror(argv[2]);
         return 1;

@@ -47,7 +47,7 @@ struct outcome {
     int status;  // -1 when the parser returned
     bool closed; // whether the parser closed standard output
     std::string out, err;
-    tessadox_options run; // when the parser returned
+    tessadox_options* run; // what the parser set
 };
 
 void check(bool condition, const char* what, const outcome& o) {
@@ -59,7 +59,7 @@ void check(bool condition, const char* what, const outcome& o) {
 }
 
 // Returns true when the parser ended the run through exit(); otherwise the
-// settings it made are in *run.
+// settings it made are in `run`.
 bool parse(int argc, char** argv, tessadox_options* run) {
     std::jmp_buf target;
     if (setjmp(target) != 0) {
@@ -67,7 +67,7 @@ bool parse(int argc, char** argv, tessadox_options* run) {
         return true;
     }
     exit_target = &target;
-    *run = parse_options(argc, argv);
+    parse_options(argc, argv, run);
     exit_target = nullptr;
     return false;
 }
@@ -90,7 +90,8 @@ outcome run_parser(std::vector<std::string>& args) {
     stderr = captured_stderr;
 
     outcome o{};
-    o.exited = parse(static_cast<int>(argv.size() - 1), argv.data(), &o.run);
+    o.run = tessadox_options_new();
+    o.exited = parse(static_cast<int>(argv.size() - 1), argv.data(), o.run);
     o.status = o.exited ? exit_status : -1;
     o.closed = stdout_closed;
 
@@ -132,23 +133,25 @@ void check_settings(const outcome& o) {
         take_notice(
             err, " checksumlength is too small.  Assuming ", [](long l) { return l < 8; }, 32);
     check(err.empty(), "standard error holds more than the clamp notices", o);
-    const tessadox_options& run = o.run;
-    const int map_count = tessadox_checksum_bytes(&run) / 8;
-    check(!clamped_resolution || run.resolution == TESSADOX_MAX_RESOLUTION,
-          "resolution clamped elsewhere", o);
-    check(!(long_checksum || short_checksum) || run.checksum_length == 32,
-          "length clamped elsewhere", o);
-    check(run.resolution <= TESSADOX_MAX_RESOLUTION, "resolution past the largest picture", o);
-    check(run.checksum_length >= 8 && run.checksum_length <= TESSADOX_MAX_CHECKSUM_LENGTH,
-          "checksum length", o);
-    check(map_count == run.checksum_length / 8 && map_count >= 1 && map_count <= 16,
+    long long resolution = 0, checksum_length = 0, color_mode = 0, flip_bgr = 0, transparent = 0;
+    tessadox_options_get(o.run, TESSADOX_RESOLUTION, &resolution);
+    tessadox_options_get(o.run, TESSADOX_CHECKSUM_LENGTH, &checksum_length);
+    tessadox_options_get(o.run, TESSADOX_COLOR_MODE, &color_mode);
+    tessadox_options_get(o.run, TESSADOX_FLIP_BGR, &flip_bgr);
+    tessadox_options_get(o.run, TESSADOX_TRANSPARENT, &transparent);
+    const int map_count = tessadox_checksum_bytes(o.run) / 8;
+    check(!clamped_resolution || resolution == 1000, "resolution clamped elsewhere", o);
+    check(!(long_checksum || short_checksum) || checksum_length == 32, "length clamped elsewhere",
+          o);
+    check(resolution >= 1 && resolution <= 1000, "resolution past the largest picture", o);
+    check(checksum_length >= 8 && checksum_length <= 128,
+          "checksum length, never the checksum's own", o);
+    check(map_count == checksum_length / 8 && map_count >= 1 && map_count <= 16,
           "map count out of range", o);
-    check(run.color_mode == TESSADOX_GRAY || run.color_mode == TESSADOX_MIXED ||
-              run.color_mode == TESSADOX_AREAS,
+    check(color_mode == TESSADOX_GRAY || color_mode == TESSADOX_MIXED ||
+              color_mode == TESSADOX_AREAS,
           "unknown colouring", o);
-    check((run.flip_bgr == 0 || run.flip_bgr == 1) &&
-              (run.transparent == 0 || run.transparent == 1),
-          "flags", o);
+    check((flip_bgr == 0 || flip_bgr == 1) && (transparent == 0 || transparent == 1), "flags", o);
 }
 
 } // namespace
@@ -194,5 +197,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         check(listed, "a refusal message that is not listed", o);
     }
+    tessadox_options_free(o.run);
     return 0;
 }

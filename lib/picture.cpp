@@ -1,5 +1,7 @@
 #include "picture.hpp"
 
+#include <utility>
+
 picture blank_picture(int resolution, int background) {
     const std::size_t side = resolution > 0 ? static_cast<std::size_t>(resolution) : 0;
     return picture{resolution,
@@ -19,5 +21,12 @@ void plot_pixel(std::uint8_t* pixel, int color, int background, int color_mode) 
         if ((color >> channel & 1) && pixel[channel] != ink) {
             pixel[channel] += background == 255 ? -1 : 1; // wraps in 8 bits
         }
+    }
+}
+
+void flip_to_bgr(picture* drawn) {
+    // The spare byte after the last pixel stays where it is.
+    for (std::size_t i = 0; i + 2 < drawn->image.size(); i += 3) {
+        std::swap(drawn->image[i], drawn->image[i + 2]);
     }
 }

@@ -29,3 +29,6 @@ inline std::uint8_t* pixel_at(picture& drawn, int row, int column) {
 // select moves one step towards the ink value 255 - background, wrapping in
 // 8 bits, and stops there; the gray colouring paints the ink's low byte.
 void plot_pixel(std::uint8_t* pixel, int color, int background, int color_mode);
+
+// Swaps every pixel's red and blue, for a picture written blue, green, red.
+void flip_to_bgr(picture* drawn);

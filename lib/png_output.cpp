@@ -16,14 +16,15 @@ void keep_message(png_structp png, int code, png_const_charp message) {
 }
 
 // libpng's callbacks never return: both go back to the encoder's recovery
-// point, a warning too, since every warning refuses the picture.
+// point, a warning too. A draw refuses beforehand the settings that libpng
+// warns of, so a warning here is a failure like an error.
 [[noreturn]] void on_png_error(png_structp png, png_const_charp message) {
     keep_message(png, TESSADOX_E_PNG_ERROR, message);
     png_longjmp(png, 1);
 }
 
 [[noreturn]] void on_png_warning(png_structp png, png_const_charp message) {
-    keep_message(png, TESSADOX_E_PNG_WARNING, message);
+    keep_message(png, TESSADOX_E_PNG_ERROR, message);
     png_longjmp(png, 1);
 }
 
@@ -81,7 +82,7 @@ int write_stream(const picture& drawn, const png_look& look, const png_destinati
         png_set_tRNS(png, info, nullptr, 0, &color);
     }
     png_set_rows(png, info, row_pointers.data());
-    png_write_png(png, info, look.flip_bgr ? PNG_TRANSFORM_BGR : PNG_TRANSFORM_IDENTITY, nullptr);
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
     return 0;
 }

@@ -10,11 +10,11 @@
 
 #include "picture.hpp"
 
-// How the PNG shows the picture.
+// How the PNG shows the picture, whose pixels are already in the order
+// the PNG holds them.
 struct png_look {
     int background;   // its low 16 bits are the transparent gray
     bool transparent; // mark the background gray transparent
-    bool flip_bgr;    // write blue, green, red
 };
 
 // Why an encoding failed: a TESSADOX_E_* code, and libpng's own message for

@@ -11,6 +11,10 @@
 #include "random_stream.hpp"
 #include "settings.hpp"
 
+// What render throws when its progress function asked it to stop, once
+// every thread of the pass has stopped.
+struct draw_stopped {};
+
 // Frames the attractor, then plays the plotting pass into a new picture,
 // drawing from `draws` and leaving it where one thread would. Reports the
 // steps done to `progress`, and tells how many chunks had to be

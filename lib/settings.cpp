@@ -1,48 +1,42 @@
 #include "settings.hpp"
 
-namespace {
+#include <algorithm>
+#include <cctype>
 
-bool is_flag(int value) {
-    return value == 0 || value == 1;
+#include "plotting.hpp"
+
+int own_checksum_length(std::string_view checksum) {
+    const auto digits = std::find_if_not(
+        checksum.begin(),
+        checksum.begin() + std::min<std::size_t>(checksum.size(), max_checksum_length),
+        [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    const int length = static_cast<int>(digits - checksum.begin()) / 8 * 8;
+    return std::max(length, 8);
 }
 
-} // namespace
-
-unsigned tessadox_clamp_options(tessadox_options* options) {
-    unsigned changed = 0;
-    if (options->resolution > max_resolution) {
-        options->resolution = max_resolution;
-        changed |= TESSADOX_LOWERED_RESOLUTION;
+option_values resolved_for(option_values options, std::string_view checksum) {
+    if (options[TESSADOX_CHECKSUM_LENGTH] == 0) {
+        options.value[TESSADOX_CHECKSUM_LENGTH] = own_checksum_length(checksum);
     }
-    // Too long falls back to md5's 32, as does too short: fewer than 8
-    // characters would leave no map to choose from.
-    if (options->checksum_length > max_checksum_length) {
-        options->checksum_length = 32;
-        changed |= TESSADOX_LOWERED_CHECKSUM_LENGTH;
-    } else if (options->checksum_length < 8) {
-        options->checksum_length = 32;
-        changed |= TESSADOX_RAISED_CHECKSUM_LENGTH;
-    }
-    return changed;
+    return options;
 }
 
-bool options_in_range(const tessadox_options& options) {
-    return (options.color_mode == color_gray || options.color_mode == color_mixed ||
-            options.color_mode == color_areas) &&
-           is_flag(options.flip_bgr) && is_flag(options.transparent) && options.threads >= 0 &&
-           options.threads <= TESSADOX_MAX_THREADS;
-}
-
-settings settings_of(tessadox_options options) {
-    tessadox_clamp_options(&options);
+settings settings_of(const option_values& options) {
     settings run;
-    run.resolution = options.resolution;
-    run.background = options.background;
-    run.intensity = options.intensity;
-    run.checksum_length = options.checksum_length;
-    run.map_count = options.checksum_length / 8;
-    run.color_mode = options.color_mode;
-    run.flip_bgr = options.flip_bgr;
-    run.transparent = options.transparent;
+    run.resolution = static_cast<int>(options[TESSADOX_RESOLUTION]);
+    run.background = static_cast<int>(options[TESSADOX_BACKGROUND]);
+    run.intensity = static_cast<int>(options[TESSADOX_INTENSITY]);
+    run.checksum_length = static_cast<int>(options[TESSADOX_CHECKSUM_LENGTH]);
+    run.map_count = run.checksum_length / 8;
+    run.color_mode = static_cast<int>(options[TESSADOX_COLOR_MODE]);
+    run.flip_bgr = static_cast<int>(options[TESSADOX_FLIP_BGR]);
+    run.transparent = static_cast<int>(options[TESSADOX_TRANSPARENT]);
     return run;
+}
+
+long long plotting_steps_of(const option_values& options) {
+    // The number of steps does not depend on the checksum length.
+    option_values any_length = options;
+    any_length.value[TESSADOX_CHECKSUM_LENGTH] = max_checksum_length;
+    return plotting_steps(settings_of(any_length));
 }

@@ -1,11 +1,13 @@
 // The run settings: made from the options of a draw, read by every step of it.
 #pragma once
 
+#include <string_view>
+
+#include "options_table.hpp"
 #include "tessadox/tessadox.h"
 
-inline constexpr int max_resolution =
-    TESSADOX_MAX_RESOLUTION; // the largest picture, 1000 x 1000 pixels
-inline constexpr int max_checksum_length = TESSADOX_MAX_CHECKSUM_LENGTH; // 16 maps of 8 characters
+inline constexpr int max_resolution = 1000;     // the largest picture, 1000 x 1000 pixels
+inline constexpr int max_checksum_length = 128; // 16 maps of 8 characters
 inline constexpr int max_maps = max_checksum_length / 8;
 
 inline constexpr int color_gray = TESSADOX_GRAY;
@@ -23,12 +25,17 @@ struct settings {
     int transparent = 0; // 1: mark the background colour transparent
 };
 
-// Whether every option lies in its range: a colouring that exists, flags of
-// 0 or 1, threads from 0 to TESSADOX_MAX_THREADS. The values that are
-// clamped instead (resolution, checksum length) pass, as does any
-// background and intensity.
-bool options_in_range(const tessadox_options& options);
+// The checksum length that 0 stands for: the checksum's leading
+// hexadecimal digits, rounded down to whole maps, from one map to the most.
+int own_checksum_length(std::string_view checksum);
 
-// The run settings of options in range, clamped as tessadox_clamp_options
-// clamps them, with the map count derived from the checksum length.
-settings settings_of(tessadox_options options);
+// The options with the checksum length that a draw of `checksum` reads in
+// place of 0.
+option_values resolved_for(option_values options, std::string_view checksum);
+
+// The run settings of options whose checksum length is resolved, with the
+// map count derived from it.
+settings settings_of(const option_values& options);
+
+// The steps of the plotting pass of a draw with these options.
+long long plotting_steps_of(const option_values& options);

@@ -27,13 +27,13 @@ check_example() {
   fi
 }
 
-cc -std=c99 -Wall -Wextra -Werror -I"$source_tree/include" "$example" -L"$build" -ltessadox \
+cc -std=c99 -Wall -Wextra -Werror -I"$source_tree/include" -I"$build/include" "$example" -L"$build" -ltessadox \
   -Wl,-rpath,"$build" -o "$work/on_build_tree"
 check_example "$work/on_build_tree" "on the build tree"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-libdir=$(dirname "$(find "$prefix" -name libtessadox.so.2 | head -n 1)")
+libdir=$(dirname "$(find "$prefix" -name libtessadox.so.3 | head -n 1)")
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 # pkg-config answers for the installed prefix, so nothing of the build tree
 # is in the way.

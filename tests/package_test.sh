@@ -74,8 +74,8 @@ check_command() {
 
 command_files="./bin/tessadox
 ./share/man/man1/tessadox.1.gz"
-library_files="./$libdir/libtessadox.so.2 -> libtessadox.so.2.1
-./$libdir/libtessadox.so.2.1"
+library_files="./$libdir/libtessadox.so.3 -> libtessadox.so.3.0
+./$libdir/libtessadox.so.3.0"
 # CMake names the targets' file after the build type.
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt" | tr '[:upper:]' '[:lower:]')
 development_files="./$libdir/cmake/tessadox/tessadoxConfig.cmake
@@ -83,7 +83,7 @@ development_files="./$libdir/cmake/tessadox/tessadoxConfig.cmake
 ./$libdir/cmake/tessadox/tessadoxTargets-${build_type:-noconfig}.cmake
 ./$libdir/cmake/tessadox/tessadoxTargets.cmake
 ./$libdir/libtessadox.a
-./$libdir/libtessadox.so -> libtessadox.so.2
+./$libdir/libtessadox.so -> libtessadox.so.3
 ./$libdir/pkgconfig/tessadox.pc
 ./include/tessadox/tessadox.h
 ./share/man/man3/tessadox.3.gz"
@@ -107,23 +107,23 @@ fi
 version=$("$binary" -v | awk '{print $2}')
 architecture=$(dpkg --print-architecture)
 made=$(cd "$work/package" && ls ./*.deb | sort | tr '\n' ' ')
-wanted="./libtessadox-dev_${version}_${architecture}.deb ./libtessadox2_${version}_${architecture}.deb ./tessadox_${version}_${architecture}.deb "
+wanted="./libtessadox-dev_${version}_${architecture}.deb ./libtessadox3_${version}_${architecture}.deb ./tessadox_${version}_${architecture}.deb "
 [ "$made" = "$wanted" ] || { fail "cpack made: $made"; exit 1; }
 
 # Each package: its files under /usr, besides the copyright and changelog
 # in its own folder of /usr/share/doc, and the fields that must match (grep
 # -E, whole value).
-declare -A files_of=([tessadox]=$command_files [libtessadox2]=$library_files
+declare -A files_of=([tessadox]=$command_files [libtessadox3]=$library_files
   [libtessadox-dev]=$development_files)
 declare -A fields_of=(
   [tessadox]="Section|graphics
-Depends|libtessadox2 \(= ${version//./\\.}\)(, .*)?"
-  [libtessadox2]="Section|libs
+Depends|libtessadox3 \(= ${version//./\\.}\)(, .*)?"
+  [libtessadox3]="Section|libs
 Depends|(.*, )?libpng16-16( \(>= [0-9][^)]*\))?(, .*)?"
   [libtessadox-dev]="Section|libdevel
-Depends|libtessadox2 \(= ${version//./\\.}\), libpng-dev"
+Depends|libtessadox3 \(= ${version//./\\.}\), libpng-dev"
 )
-for package in tessadox libtessadox2 libtessadox-dev; do
+for package in tessadox libtessadox3 libtessadox-dev; do
   deb=$work/package/${package}_${version}_${architecture}.deb
   while IFS='|' read -r name pattern; do
     value=$(dpkg-deb -f "$deb" "$name")
@@ -146,11 +146,11 @@ $contents"
   # them side by side.
   dpkg-deb -x "$deb" "$work/installed"
 done
-dpkg-deb --ctrl-tarfile "$work/package/libtessadox2_${version}_${architecture}.deb" |
+dpkg-deb --ctrl-tarfile "$work/package/libtessadox3_${version}_${architecture}.deb" |
   tar -x -O ./shlibs ./triggers >"$work/library_control" 2>/dev/null || true
-grep -qxF "libtessadox 2 libtessadox2 (>= $version)" "$work/library_control" ||
-  fail "libtessadox2's shlibs: $(cat "$work/library_control")"
-grep -qxF "activate-noawait ldconfig" "$work/library_control" || fail "libtessadox2 has no ldconfig trigger"
+grep -qxF "libtessadox 3 libtessadox3 (>= $version)" "$work/library_control" ||
+  fail "libtessadox3's shlibs: $(cat "$work/library_control")"
+grep -qxF "activate-noawait ldconfig" "$work/library_control" || fail "libtessadox3 has no ldconfig trigger"
 check_command "$work/installed/usr" "the packages"
 
 # Debian's own checks of a package; informational and pedantic notes are
