@@ -1,7 +1,12 @@
 """Builds the tessadox package: the C extension over libtessadox, which
 pkg-config finds (an installed libtessadox-dev, or PKG_CONFIG_PATH pointed
 at the pkgconfig folder of a prefix that `cmake --install` filled). The
-package's version is the library's, which CMake's project version sets."""
+package's version is the library's, which CMake's project version sets.
+
+No pyproject.toml on purpose: without one, `pip install ./python` builds
+with the setuptools and wheel already installed (Debian's python3-setuptools
+and python3-wheel) instead of fetching them into an isolated environment,
+so it works offline; `python3 -m build --no-isolation` does the same."""
 
 import subprocess
 

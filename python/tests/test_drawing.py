@@ -15,7 +15,10 @@ from conftest import run_python
 
 E_STOPPED = -6  # TESSADOX_E_STOPPED
 E_TOO_MUCH_WORK = -7  # TESSADOX_E_TOO_MUCH_WORK
-# Minutes of work, were nothing to stop it.
+# Seconds of work (a billion steps), were nothing to stop it: a draw that
+# does not stop fails its test rather than hanging it.
+LONG = dict(resolution=1000, intensity=1000, seed=1)
+# Hours of work, for a process of its own that is killed if it goes on.
 ENDLESS = dict(resolution=1000, intensity=2_000_000, seed=1)
 
 
@@ -33,7 +36,7 @@ def test_progress_is_told_how_far_and_changes_no_pixel():
 def test_a_true_answer_stops_the_draw_with_the_librarys_code():
     calls = []
     with pytest.raises(tessadox.TessadoxError) as stopped:
-        tessadox.draw("ab", **ENDLESS, progress=lambda done, steps: calls.append(done) or len(calls) == 3)
+        tessadox.draw("ab", **LONG, progress=lambda done, steps: calls.append(done) or len(calls) == 3)
     assert stopped.value.code == E_STOPPED and len(calls) == 3
 
 
@@ -45,7 +48,7 @@ def test_an_exception_of_the_progress_callable_stops_the_draw_and_comes_out():
         raise LookupError("enough")
 
     with pytest.raises(LookupError, match="enough"):
-        tessadox.draw("ab", **ENDLESS, progress=refuse)
+        tessadox.draw("ab", **LONG, progress=refuse)
     assert len(calls) == 1
 
 
@@ -106,7 +109,7 @@ def test_a_draw_in_another_thread_is_stopped_by_its_progress_callable():
 
     def draw():
         try:
-            tessadox.draw("ab", **ENDLESS, progress=lambda done, steps: done > 0)
+            tessadox.draw("ab", **LONG, progress=lambda done, steps: done > 0)
         except tessadox.TessadoxError as stopped:
             outcome.append(stopped.code)
 
