@@ -38,9 +38,14 @@ def loaded_library():
     library.tessadox_options_free.argtypes = [ctypes.c_void_p]
     library.tessadox_options_set.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_longlong]
     library.tessadox_option_by_name.argtypes = [ctypes.c_char_p]
-    library.tessadox_draw.argtypes = [ctypes.c_char_p, ctypes.c_size_t, ctypes.c_void_p,
-                                      ctypes.c_void_p, ctypes.c_void_p,
-                                      ctypes.POINTER(ctypes.c_void_p)]
+    library.tessadox_draw.argtypes = [
+        ctypes.c_char_p,
+        ctypes.c_size_t,
+        ctypes.c_void_p,
+        ctypes.c_void_p,
+        ctypes.c_void_p,
+        ctypes.POINTER(ctypes.c_void_p),
+    ]
     library.tessadox_picture_pixels.argtypes = [ctypes.c_void_p]
     library.tessadox_picture_pixels.restype = ctypes.POINTER(ctypes.c_ubyte)
     library.tessadox_picture_size.argtypes = [ctypes.c_void_p]
@@ -83,8 +88,10 @@ def compare_with_c(library, label, options, rounds):
         c_times.append(c_took)
         python_times.append(python_took)
     c, python = statistics.median(c_times), statistics.median(python_times)
-    print(f"{label:<26} C {c * 1000:8.2f} ms   Python {python * 1000:8.2f} ms   "
-          f"Python/C {python / c:.3f}   ({rounds} rounds)")
+    print(
+        f"{label:<26} C {c * 1000:8.2f} ms   Python {python * 1000:8.2f} ms   "
+        f"Python/C {python / c:.3f}   ({rounds} rounds)"
+    )
 
 
 def two_threads(rounds, resolution):
@@ -107,9 +114,11 @@ def two_threads(rounds, resolution):
             thread.join()
         together.append(time.perf_counter() - start)
     one, both = statistics.median(sequential), statistics.median(together)
-    print(f"two draws, resolution={resolution}, threads=1 each: one after the other "
-          f"{one * 1000:.1f} ms, two Python threads at once {both * 1000:.1f} ms, "
-          f"ratio {both / one:.3f}   ({rounds} rounds)")
+    print(
+        f"two draws, resolution={resolution}, threads=1 each: one after the other "
+        f"{one * 1000:.1f} ms, two Python threads at once {both * 1000:.1f} ms, "
+        f"ratio {both / one:.3f}   ({rounds} rounds)"
+    )
 
 
 def main():

@@ -24,7 +24,9 @@ ENDLESS = dict(resolution=1000, intensity=2_000_000, seed=1)
 
 def test_progress_is_told_how_far_and_changes_no_pixel():
     calls = []
-    picture = tessadox.draw("ab" * 16, resolution=400, seed=3, progress=lambda *told: calls.append(told))
+    picture = tessadox.draw(
+        "ab" * 16, resolution=400, seed=3, progress=lambda *told: calls.append(told)
+    )
     assert calls, "the progress callable was never called"
     steps = calls[0][1]
     assert steps > 0 and all(total == steps for _, total in calls)
@@ -36,7 +38,9 @@ def test_progress_is_told_how_far_and_changes_no_pixel():
 def test_a_true_answer_stops_the_draw_with_the_librarys_code():
     calls = []
     with pytest.raises(tessadox.TessadoxError) as stopped:
-        tessadox.draw("ab", **LONG, progress=lambda done, steps: calls.append(done) or len(calls) == 3)
+        tessadox.draw(
+            "ab", **LONG, progress=lambda done, steps: calls.append(done) or len(calls) == 3
+        )
     assert stopped.value.code == E_STOPPED and len(calls) == 3
 
 
@@ -68,8 +72,9 @@ print("drawing", flush=True)
 tessadox.draw("ab", resolution={ENDLESS['resolution']}, intensity={ENDLESS['intensity']}{keywords})
 print("finished", flush=True)
 """
-    child = subprocess.Popen([sys.executable, "-c", code], stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE, text=True)
+    child = subprocess.Popen(
+        [sys.executable, "-c", code], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True
+    )
     try:
         assert child.stdout.readline() == "drawing\n"
         time.sleep(0.3)  # into the draw's plotting pass

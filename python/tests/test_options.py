@@ -10,16 +10,15 @@ import tessadox
 E_RANGE = -3  # TESSADOX_E_RANGE
 E_TOO_MUCH_WORK = -7  # TESSADOX_E_TOO_MUCH_WORK
 
-# A draw bounded to one step is refused for its work after every option was
-# read: the cheapest way to learn that a value was accepted.
-BOUNDED = {"resolution": 4, "max_steps": 1}
-
 
 def accepted(name, value):
-    """Whether draw() takes the value, with the options it was drawn with."""
-    keywords = {**BOUNDED, name: value}
-    if name == "max_steps":
-        keywords.update(intensity=1)
+    """Whether draw() takes the value, with the options it was drawn with
+    (None when the draw was refused for its work after taking every value)."""
+    # No plotting steps, so that even the largest picture is quick; an
+    # intensity of its own is bounded to one step instead.
+    keywords = {"resolution": 4, "intensity": 0, name: value}
+    if name == "intensity":
+        keywords["max_steps"] = 1
     try:
         return True, tessadox.draw("ab", **keywords).options
     except tessadox.TessadoxError as refusal:
@@ -42,18 +41,23 @@ def test_the_table_lists_every_option_of_the_library():
 
 def test_each_option_takes_its_range_and_refuses_beyond_it():
     for name, option in tessadox.options().items():
-        assert accepted(name, option.lowest)[0], name
-        assert accepted(name, option.highest)[0], name
+        for value in (option.lowest, option.highest):
+            taken, drawn = accepted(name, value)
+            shown = option.values[value - option.lowest] if option.values else value
+            assert taken and (drawn is None or drawn[name] == shown), (name, value)
         for beyond in (option.lowest - 1, option.highest + 1, 2**64, -(2**64)):
             taken, drawn = accepted(name, beyond)
             # The library replaces some values as the command does rather than
             # refusing them; the picture then tells the value it drew with.
-            assert not taken or drawn is None or option.lowest <= drawn[name] <= option.highest
+            assert not taken or option.lowest <= drawn[name] <= option.highest, (name, beyond)
 
 
 def test_the_clamps_of_the_command():
     assert tessadox.draw("ab", resolution=1001, intensity=0).size == 1000
-    assert tessadox.draw("ab", checksum_length=7, intensity=0, resolution=1).options["checksum_length"] == 32
+    assert (
+        tessadox.draw("ab", checksum_length=7, intensity=0, resolution=1).options["checksum_length"]
+        == 32
+    )
 
 
 def test_an_option_whose_values_have_names_takes_each_name_and_its_number():
@@ -88,7 +92,10 @@ def test_unknown_keywords_and_checksums_of_no_bytes_are_type_errors():
     with pytest.raises(TypeError, match=r"unexpected keyword argument 'colour_mode'"):
         tessadox.draw("ab", colour_mode="gray")
     for checksum in (None, 12, 1.0, ["ab"]):
-        with pytest.raises(TypeError, match=rf"'checksum' must be str or a bytes-like object, not {type(checksum).__name__}"):
+        with pytest.raises(
+            TypeError,
+            match=rf"'checksum' must be str or a bytes-like object, not {type(checksum).__name__}",
+        ):
             tessadox.draw(checksum)
     with pytest.raises(TypeError, match=r"'progress' must be callable or None, not int"):
         tessadox.draw("ab", progress=1)
@@ -100,8 +107,14 @@ def test_unknown_keywords_and_checksums_of_no_bytes_are_type_errors():
 
 def test_the_checksum_length_is_by_default_the_checksums_own():
     sha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"
-    cases = [(sha256, None, 64), (sha256[:40], None, 40), (sha256[:44], None, 40),
-             (sha256 + "  file.txt\n", None, 64), ("", None, 8), (sha256, 32, 32)]
+    cases = [
+        (sha256, None, 64),
+        (sha256[:40], None, 40),
+        (sha256[:44], None, 40),
+        (sha256 + "  file.txt\n", None, 64),
+        ("", None, 8),
+        (sha256, 32, 32),
+    ]
     for checksum, length, read in cases:
         keywords = {} if length is None else {"checksum_length": length}
         picture = tessadox.draw(checksum, resolution=1, intensity=0, **keywords)

@@ -11,8 +11,12 @@ import pytest
 import tessadox
 
 CHECKSUM = "9e107d9d372bb6826bd81d3542a419d6"
-LOOKS = [{}, {"flip_bgr": 1}, {"color_mode": "areas", "background": 255},
-         {"transparent": 1, "background": 40, "color_mode": "gray"}]
+LOOKS = [
+    {},
+    {"flip_bgr": 1},
+    {"color_mode": "areas", "background": 255},
+    {"transparent": 1, "background": 40, "color_mode": "gray"},
+]
 
 
 def test_the_buffer_is_read_only_bytes_shaped_by_the_size():
@@ -48,7 +52,9 @@ def test_numpy_reads_the_pixels_where_they_lie():
     assert pixels.shape == (16, 16, 3) and pixels.dtype == numpy.uint8
     assert not pixels.flags.writeable and not pixels.flags.owndata
     assert pixels.tobytes() == bytes(picture)
-    assert numpy.array_equal(pixels[3, 9], numpy.frombuffer(bytes(picture), numpy.uint8)[(3 * 16 + 9) * 3:][:3])
+    assert numpy.array_equal(
+        pixels[3, 9], numpy.frombuffer(bytes(picture), numpy.uint8)[(3 * 16 + 9) * 3 :][:3]
+    )
 
 
 def test_the_pixels_outlive_the_picture_that_a_view_holds():
