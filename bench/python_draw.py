@@ -100,24 +100,28 @@ def two_threads(rounds, resolution):
     def draw(n):
         tessadox.draw(CHECKSUM, **options[n])
 
-    sequential, together = [], []
+    sequential, together, busy = [], [], []
     for _ in range(rounds):
         start = time.perf_counter()
         draw(0)
         draw(1)
         sequential.append(time.perf_counter() - start)
         threads = [threading.Thread(target=draw, args=(n,)) for n in range(2)]
-        start = time.perf_counter()
+        start, cpu = time.perf_counter(), time.process_time()
         for thread in threads:
             thread.start()
         for thread in threads:
             thread.join()
         together.append(time.perf_counter() - start)
+        # Near 2 when both threads ran at once; near 1 when one waited, for the
+        # GIL or for a core that other programs held.
+        busy.append((time.process_time() - cpu) / together[-1])
     one, both = statistics.median(sequential), statistics.median(together)
     print(
         f"two draws, resolution={resolution}, threads=1 each: one after the other "
         f"{one * 1000:.1f} ms, two Python threads at once {both * 1000:.1f} ms, "
-        f"ratio {both / one:.3f}   ({rounds} rounds)"
+        f"ratio {both / one:.3f}; CPU time per wall time at once "
+        f"{statistics.median(busy):.2f}   ({rounds} rounds)"
     )
 
 
