@@ -9,6 +9,7 @@ import io
 import pytest
 
 import tessadox
+from conftest import run_python
 
 CHECKSUM = "9e107d9d372bb6826bd81d3542a419d6"
 LOOKS = [
@@ -81,3 +82,18 @@ def test_the_png_and_the_options_the_picture_was_drawn_with():
 def test_pictures_come_from_draw_alone():
     with pytest.raises(TypeError):
         tessadox.Picture()
+
+
+def test_neither_numpy_nor_pillow_is_needed_but_for_to_pil():
+    done = run_python(
+        "import sys\n"
+        "sys.modules['numpy'] = sys.modules['PIL'] = None  # as if not installed\n"
+        "import tessadox\n"
+        "picture = tessadox.draw('ab', resolution=8, seed=1)\n"
+        "print(len(picture.png()) > 0, memoryview(picture).shape)\n"
+        "try:\n"
+        "    picture.to_pil()\n"
+        "except ImportError:\n"
+        "    print('to_pil needs Pillow')\n"
+    )
+    assert done.stdout == "True (8, 8, 3)\nto_pil needs Pillow\n", done.stderr
