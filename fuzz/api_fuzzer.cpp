@@ -8,6 +8,7 @@
 // the draw (bit 4); then 9 bytes a setting: a selector (below 16 an option
 // number, from 16 on a name from a list that holds wrong names too) and a
 // value of 8 bytes, little-endian; then the checksum's bytes.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +18,11 @@
 
 namespace {
 
-// Enough for a picture of any size at intensity 0, little enough that an
-// input takes milliseconds.
-constexpr long long largest_work = 200'000;
+// Little enough work and pixels that an input takes a millisecond or so,
+// even under the sanitizers: the PNG encoding of a large picture would
+// take most of the time.
+constexpr long long largest_work = 100'000;
+constexpr long long largest_picture = 200;
 
 const char* const names[] = {
     "resolution",  "background", "intensity",  "checksum_length", "color_mode", "flip_bgr",
@@ -109,10 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int option = selector < 16 ? selector : tessadox_option_by_name(names[selector % 16]);
         set_and_check(options, option, value_at(data + at + 1));
     }
-    // Bounded work and few threads, whatever the input set.
-    long long bound = 0, threads = 0;
+    // Bounded work, pixels and threads, whatever the input set.
+    long long bound = 0, threads = 0, resolution = 0;
     tessadox_options_get(options, TESSADOX_MAX_STEPS, &bound);
     tessadox_options_get(options, TESSADOX_THREADS, &threads);
+    tessadox_options_get(options, TESSADOX_RESOLUTION, &resolution);
+    set_and_check(options, TESSADOX_RESOLUTION, std::min(resolution, largest_picture));
     set_and_check(options, TESSADOX_MAX_STEPS,
                   bound > 0 && bound < largest_work ? bound : largest_work);
     set_and_check(options, TESSADOX_THREADS, threads % 4);

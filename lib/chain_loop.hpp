@@ -48,9 +48,9 @@ template <int mode, bool power_of_two_maps, bool saturates, int chain_count>
 
 // Plays `steps` steps of each of `chain_count` chains, all past the
 // warm-up, a stretch of ready draws at a time. Chains whose blocks start at
-// the same draw, as play_in_chains sets them up, run out of ready draws
-// together; a step where one does not have them is played one chain at a
-// time, each chain's generator refilling on the way.
+// the same draw, as play_part (chains.cpp) sets them up, run out of ready
+// draws together; a step where one does not have them is played one chain
+// at a time, each chain's generator refilling on the way.
 template <int mode, bool power_of_two_maps, bool saturates, int chain_count>
 void play_chains(const plotting_setup& setup, chain* chains, std::int64_t steps,
                  std::uint8_t* counts) {

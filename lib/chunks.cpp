@@ -1,9 +1,9 @@
 #include "chunks.hpp"
 
 #include <algorithm>
-#include <chrono>
 #include <exception>
-#include <future>
+#include <functional>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -17,21 +17,8 @@ namespace {
 // counts would cost about what they save.
 constexpr std::int64_t steps_worth_threads = 2'000'000;
 
-struct chunk {
-    std::int64_t first, end; // the steps it plots
-    game_position start;     // the guessed position before `first`
-    game_position finish;    // where the chunk ends, from its start
-    std::vector<std::uint8_t> counts;
-    bool played = false; // false until a thread has played it
-};
-
-// The generator as it stands before step `step` of the plotting pass.
-random_stream draws_before(const plotting_setup& setup, const random_stream& first_draws,
-                           std::int64_t step) {
-    random_stream draws = first_draws;
-    draws.discard(static_cast<std::uint64_t>(step) * setup.draws_per_step);
-    return draws;
-}
+// The steps that all threads together play between two reports.
+constexpr std::int64_t report_steps = std::int64_t{1} << 20;
 
 // What every chunk of one pass shares.
 struct pass {
@@ -39,7 +26,9 @@ struct pass {
     const step_players& players;
     const random_stream& first_draws;
     int chains; // per thread
+    int lead_in_steps;
     step_meter meter;
+    std::atomic<int> workers_left{0};
 };
 
 // Counts of every pixel's three channels, all 0, laid out as a picture's
@@ -48,27 +37,59 @@ std::vector<std::uint8_t> zero_counts(const plotting_setup& setup) {
     return blank_picture(setup.resolution, 0).image;
 }
 
-// A thread's part: the lead-in from a guessed point, then the chunk.
-void play_guessing(pass& shared, chunk& part, int lead_in_steps) {
-    const std::int64_t lead_in = std::min<std::int64_t>(lead_in_steps, part.first);
-    random_stream draws = draws_before(shared.setup, shared.first_draws, part.first - lead_in);
-    part.start = shared.players.playing(shared.setup, starting_position(), draws,
-                                        part.first - lead_in, part.first, nullptr);
-    part.counts = zero_counts(shared.setup);
-    bool replayed = false;
-    part.finish =
-        play_part(shared.setup, shared.players, part.start, draws, part.first, part.end,
-                  part.counts, shared.chains, lead_in_steps, shared.meter, nullptr, &replayed);
-    part.played = true;
+// A worker's chunk: the lead-in from the starting position, then the chunk
+// from its guess into counts of its own. Without counts the chunk stays
+// unplayed, and the calling thread plays it again.
+void play_guessing(pass& shared, guessed_part& part, std::vector<std::uint8_t>& counts) {
+    try {
+        if (!stopping(shared.meter)) {
+            const random_stream draws = guess_start(
+                shared.setup, shared.players, shared.first_draws, 0, part, shared.lead_in_steps);
+            counts = zero_counts(shared.setup);
+            bool replayed = false;
+            part.finish = play_part(shared.setup, shared.players, part.guess, draws, part.first,
+                                    part.end, counts, shared.chains, shared.lead_in_steps,
+                                    shared.meter, nullptr, &replayed);
+            part.played = !stopping(shared.meter);
+        }
+    } catch (const std::bad_alloc&) {
+        counts = {};
+    }
+    shared.workers_left.fetch_sub(1, std::memory_order_release);
+    tell_news(shared.meter);
 }
 
-void report_while_waiting(std::future<void>& worker, pass& shared,
-                          const progress_report& progress) {
-    using namespace std::chrono_literals;
-    while (worker.wait_for(50ms) == std::future_status::timeout) {
-        tell_progress(&progress, shared.meter.done, shared.setup.steps);
+// Sleeps until every worker has ended, woken by the steps that they count
+// to tell `progress`, when there is one to tell.
+void wait_for_workers(pass& shared, const progress_report& progress) {
+    if (progress.report == nullptr) {
+        return;
+    }
+    for (;;) {
+        const std::uint32_t news = shared.meter.news.load(std::memory_order_acquire);
+        if (shared.workers_left.load(std::memory_order_acquire) == 0) {
+            return;
+        }
+        tell_progress(&progress, shared.meter, shared.setup.steps);
+        shared.meter.news.wait(news, std::memory_order_acquire);
     }
 }
+
+// Worker threads, joined however the pass ends. (std::jthread would do,
+// but the WebAssembly build's C++ library has none.)
+struct workers {
+    std::vector<std::thread> threads;
+
+    void join() {
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        threads.clear();
+    }
+    ~workers() {
+        join();
+    }
+};
 
 } // namespace
 
@@ -82,61 +103,70 @@ thread_plan plan_threads(int requested, std::int64_t steps) {
     return plan;
 }
 
-std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step_players& players,
-                                         bool saturates, const thread_plan& plan,
-                                         const random_stream& draws, progress_report progress,
-                                         int* replayed) {
+pass_result play_in_chunks(const plotting_setup& setup, const step_players& players, bool saturates,
+                           const thread_plan& plan, const random_stream& draws,
+                           progress_report progress) {
     const std::int64_t steps = setup.steps;
-    const std::int64_t chunk_count = std::clamp<std::int64_t>(plan.threads, 1, steps);
-    std::vector<chunk> chunks(static_cast<std::size_t>(chunk_count));
-    for (std::int64_t j = 0; j < chunk_count; ++j) {
-        chunks[j].first = steps * j / chunk_count;
-        chunks[j].end = steps * (j + 1) / chunk_count;
-    }
-    pass shared{setup, players, draws, plan.chains > 0 ? plan.chains : players.chains, {}};
+    pass_result result;
+    // The calling thread's counts come first: they are all that one thread
+    // needs, and they become the picture's.
+    result.counts = zero_counts(setup);
+    const int chains = plan.chains > 0 ? plan.chains : players.chains;
+    pass shared{setup, players, draws, chains, plan.lead_in_steps, {}, {}};
 
-    // A chunk whose thread cannot start, or cannot get its counts, is
-    // played again below like one whose guess was off.
-    std::vector<std::future<void>> workers;
-    for (std::size_t j = 1; j < chunks.size(); ++j) {
+    // The records of the chunks, with no worker when even they cannot be had.
+    int chunk_count = static_cast<int>(std::clamp<std::int64_t>(plan.threads, 1, steps));
+    std::vector<guessed_part> parts;
+    std::vector<std::vector<std::uint8_t>> worker_counts;
+    workers started;
+    try {
+        parts.resize(static_cast<std::size_t>(chunk_count));
+        worker_counts.resize(static_cast<std::size_t>(chunk_count));
+        started.threads.reserve(static_cast<std::size_t>(chunk_count - 1));
+    } catch (const std::bad_alloc&) {
+        chunk_count = 1;
+    }
+    if (chunk_count > 1) {
+        cut_into_parts(0, steps, chunk_count, parts.data());
+    }
+    const std::int64_t first_end = chunk_count > 1 ? parts[0].end : steps;
+    shared.meter.slice_steps = std::max<std::int64_t>(1, report_steps / chunk_count);
+
+    for (int j = 1; j < chunk_count; ++j) {
+        shared.workers_left.fetch_add(1, std::memory_order_relaxed);
         try {
-            workers.push_back(std::async(std::launch::async, play_guessing, std::ref(shared),
-                                         std::ref(chunks[j]), plan.lead_in_steps));
+            started.threads.emplace_back(play_guessing, std::ref(shared), std::ref(parts[j]),
+                                         std::ref(worker_counts[j]));
         } catch (const std::exception&) {
+            shared.workers_left.fetch_sub(1, std::memory_order_relaxed);
             break;
         }
     }
-    // The first chunk starts where the pass starts, and its counts become all.
-    std::vector<std::uint8_t> counts = zero_counts(setup);
+    // The first chunk starts where the pass starts.
     bool first_replayed = false;
     game_position true_end =
-        play_part(setup, players, starting_position(), draws, 0, chunks[0].end, counts,
+        play_part(setup, players, starting_position(), draws, 0, first_end, result.counts,
                   shared.chains, plan.lead_in_steps, shared.meter, &progress, &first_replayed);
-    for (std::future<void>& worker : workers) {
-        report_while_waiting(worker, shared, progress);
-        try {
-            worker.get();
-        } catch (const std::exception&) {
-        }
-    }
+    wait_for_workers(shared, progress);
+    started.join();
 
     // In order: each chunk must start where the one before truly ends. One
     // that does not is played again on one chain, into counts that already
     // hold the chunks before it.
-    *replayed = 0;
-    for (std::size_t j = 1; j < chunks.size(); ++j) {
-        chunk& part = chunks[j];
-        if (part.played && same_position(part.start, true_end)) {
-            merge_counts(counts.data(), part.counts.data(), counts.size(), saturates);
-            true_end = part.finish;
+    for (int j = 1; j < chunk_count && !stopping(shared.meter); ++j) {
+        if (settle_part(setup, players, draws, 0, parts[j], &true_end, result.counts.data(),
+                        shared.meter, &progress)) {
+            merge_counts(result.counts.data(), worker_counts[j].data(), result.counts.size(),
+                         saturates);
         } else {
-            random_stream replay = draws_before(setup, draws, part.first);
-            true_end = play_one_chain(setup, players, true_end, replay, part.first, part.end,
-                                      counts.data(), shared.meter, &progress);
-            ++*replayed;
+            ++result.replayed;
         }
-        part.counts = {};
+        worker_counts[j] = {};
     }
-    tell_progress(&progress, steps, steps);
-    return counts;
+    // Every step has been counted by now, once at least: the report ends at
+    // the total.
+    tell_progress(&progress, shared.meter, steps);
+    result.stopped = stopping(shared.meter);
+    result.steps_done = shared.meter.done;
+    return result;
 }

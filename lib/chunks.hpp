@@ -6,15 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "guessed_parts.hpp"
 #include "plotting.hpp"
-#include "tessadox/tessadox.h"
 
 // How the plotting pass is shared among threads. Its steps are cut into one
-// chunk per thread. Each chunk but the first starts `lead_in_steps` steps
-// before its first from a guessed point, since the maps draw any two points
-// together; the point and colour that the guess reaches must equal, bit for
-// bit, those with which the chunk before ends, or the chunk is played again
-// from those. So the picture is the one a single thread draws, always.
+// chunk per thread, each but the first played from the guess of a lead-in
+// of `lead_in_steps` steps, checked against the true end of the chunk
+// before and played again when it is off (guessed_parts.hpp). So the
+// picture is the one a single thread draws, always.
 //
 // Inside each thread the chunk is cut again, into `chains` chains that the
 // thread plays side by side (chains.hpp), with the same lead-in and the
@@ -30,20 +29,25 @@ struct thread_plan {
 // enough to gain from them, one for a shorter one.
 thread_plan plan_threads(int requested, std::int64_t steps);
 
-// Where a pass tells how far it is: `report`, when given, is called now and
-// then with the steps done and the steps in all, on the thread that plays
-// the pass, never on another.
-struct progress_report {
-    tessadox_progress_fn report = nullptr;
-    void* context = nullptr;
+// What the plotting pass gives: the counts of its plots exactly as one
+// thread counts them, 3 per pixel and a spare byte; the number of chunks
+// played again; and, when the progress function stopped it, `stopped` and
+// the steps that the threads had played when they had all ended (the
+// counts then mean nothing).
+struct pass_result {
+    std::vector<std::uint8_t> counts;
+    int replayed = 0;
+    bool stopped = false;
+    std::int64_t steps_done = 0;
 };
 
-// Plays the plotting pass, steps 0 to setup.steps - 1 from the
-// starting position, on plan.threads threads, and returns the counts of its
-// plots exactly as one thread counts them: 3 per pixel and a spare byte.
-// `draws` stands where the pass's first draw comes from. Reports the steps
-// done to `progress`, and the number of chunks played again in *replayed.
-std::vector<std::uint8_t> play_in_chunks(const plotting_setup& setup, const step_players& players,
-                                         bool saturates, const thread_plan& plan,
-                                         const random_stream& draws, progress_report progress,
-                                         int* replayed);
+// Plays the plotting pass, steps 0 to setup.steps - 1 from the starting
+// position, on plan.threads threads, `draws` standing where the pass's first
+// draw comes from. The calling thread takes its counts before any worker
+// starts, so that a pass that one thread could play never fails for want
+// of the others' memory: a worker that cannot start, or cannot get its
+// counts, leaves its chunk to be played again like one whose guess was off.
+// Reports the steps done to `progress`, on the calling thread.
+pass_result play_in_chunks(const plotting_setup& setup, const step_players& players, bool saturates,
+                           const thread_plan& plan, const random_stream& draws,
+                           progress_report progress);

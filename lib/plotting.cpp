@@ -20,7 +20,9 @@ plotting_setup plotting_setup_for(const settings& run, const std::vector<affine_
     setup.size = double2{size, size};
     setup.resolution = run.resolution;
     setup.draws_per_step = run.color_mode == color_mixed ? 2 : 1;
-    setup.warm_up_steps = 50 * std::int64_t{run.resolution};
+    const warm_up warming = warm_up_of(run.resolution);
+    setup.warm_up_steps = warming.steps;
+    setup.first_plotted_step = warming.first_plotted_step;
     setup.steps = plotting_steps(run);
     return setup;
 }
@@ -33,16 +35,13 @@ constexpr int fastest_chains[3] = {4, 4, 4};
 
 template <int mode, bool power_of_two_maps, bool saturates>
 constexpr step_players players_of = {play_steps<mode, power_of_two_maps, saturates, true>,
-                                     play_steps<mode, power_of_two_maps, saturates, false>,
+                                     play_steps<mode, false, false, false>,
                                      {nullptr, nullptr,
                                       play_chains<mode, power_of_two_maps, saturates, 2>,
                                       play_chains<mode, power_of_two_maps, saturates, 3>,
-                                      play_chains<mode, power_of_two_maps, saturates, 4>,
-                                      play_chains<mode, power_of_two_maps, saturates, 5>,
-                                      play_chains<mode, power_of_two_maps, saturates, 6>,
-                                      play_chains<mode, power_of_two_maps, saturates, 7>,
-                                      play_chains<mode, power_of_two_maps, saturates, 8>},
+                                      play_chains<mode, power_of_two_maps, saturates, 4>},
                                      fastest_chains[mode]};
+static_assert(max_chains == 4, "a loop for every number of chains up to max_chains");
 
 template <int mode>
 constexpr step_players players_in_colouring[2][2] = {
@@ -72,7 +71,6 @@ std::int64_t plotting_steps(const settings& run) {
     if (run.resolution < 1) {
         return 0;
     }
-    const std::int64_t warm_up = 50 * std::int64_t{run.resolution};
     const std::int64_t all = std::int64_t{run.intensity} * run.resolution * run.resolution;
-    return std::max(warm_up, all);
+    return std::max(warm_up_of(run.resolution).steps, all);
 }

@@ -45,10 +45,25 @@ struct plotting_setup {
     std::uint32_t masks[8]; // the count mask of each colour
     double2 center, scale, size;
     int resolution;
-    int draws_per_step;         // two in the mixed colouring, one in the others
-    std::int64_t warm_up_steps; // the steps up to this index draw nothing
-    std::int64_t steps;         // all of the pass's, as plotting_steps counts them
+    int draws_per_step;              // two in the mixed colouring, one in the others
+    std::int64_t warm_up_steps;      // as warm_up_of gives them
+    std::int64_t first_plotted_step; // as warm_up_of gives it
+    std::int64_t steps;              // all of the pass's, as plotting_steps counts them
 };
+
+// The warm-up of the plotting pass, the rule that every part of the engine
+// reads from here: a pass takes at least its 50 x R steps, and they draw
+// nothing, nor does the step after them, so that the first step to draw is
+// the one with index 50 x R + 1.
+struct warm_up {
+    std::int64_t steps;
+    std::int64_t first_plotted_step;
+};
+
+inline warm_up warm_up_of(int resolution) {
+    const std::int64_t steps = 50 * std::int64_t{resolution};
+    return warm_up{steps, steps + 1};
+}
 
 // The number of steps of the plotting pass, its warm-up included.
 std::int64_t plotting_steps(const settings& run);
@@ -146,14 +161,14 @@ struct sums_reader {
 
 // Plays the steps with indices from `first` up to `end` on draws that are
 // ready, and counts on `counts` (the picture's bytes) the point of every
-// step after the warm-up, the first step after it excepted. Without
+// step from the setup's first plotted step on. Without
 // `plotting` it only plays them: the limit that the benchmarks measure runs
 // against.
 template <int mode, bool power_of_two_maps, bool saturates, bool plotting = true>
 inline void play_ready_steps(const plotting_setup& setup, game_position* at, sums_reader draws,
                              std::int64_t first, std::int64_t end, std::uint8_t* counts) {
     std::int64_t i = first;
-    for (; i < end && (!plotting || i <= setup.warm_up_steps); ++i) {
+    for (; i < end && (!plotting || i < setup.first_plotted_step); ++i) {
         take_step<mode, power_of_two_maps>(setup, draws, at);
     }
     for (; i < end; ++i) {
@@ -201,13 +216,17 @@ using step_player = game_position (*)(const plotting_setup&, game_position, rand
 struct chain;
 using chain_player = void (*)(const plotting_setup&, chain*, std::int64_t, std::uint8_t*);
 
-// The most chains that one thread plays side by side.
-inline constexpr int max_chains = 8;
+// The most chains that one thread plays side by side: the number that plays
+// every colouring fastest (fastest_chains in plotting.cpp). Parts too short
+// for that many take fewer (chains_for), so the loops for 2 to max_chains
+// chains are compiled, and no others.
+inline constexpr int max_chains = 4;
 
-// The copies of play_steps for a run: one that plots, one that only plays;
-// the copies of play_chains (chain_loop.hpp), by their number of chains
-// (none for 0 and 1), and the number of chains that plays this colouring
-// fastest.
+// The copies of play_steps for a run: one that plots, one that only plays
+// (the same for every kind of map count and of count, since it runs only
+// the short lead-ins); the copies of play_chains (chain_loop.hpp), by their
+// number of chains (none for 0 and 1), and the number of chains that plays
+// this colouring fastest.
 struct step_players {
     step_player plotting, playing;
     chain_player chained[max_chains + 1];

@@ -1,6 +1,7 @@
 #include "render.hpp"
 
 #include <cassert>
+#include <utility>
 
 #include "chunks.hpp"
 #include "counting.hpp"
@@ -19,13 +20,15 @@ picture render(const settings& run, const std::vector<affine_map>& maps, random_
     const plotting_setup setup = plotting_setup_for(run, maps, framed);
     const step_players players =
         step_players_for(run.color_mode, is_power_of_two(run.map_count), counting.saturates);
-    int replayed = 0;
-    picture drawn{run.resolution, play_in_chunks(setup, players, counting.saturates, plan, draws,
-                                                 progress, &replayed)};
+    pass_result played = play_in_chunks(setup, players, counting.saturates, plan, draws, progress);
+    if (played.stopped) {
+        throw draw_stopped(played.steps_done);
+    }
+    picture drawn{run.resolution, std::move(played.counts)};
     // Where one thread would have left it.
     draws.discard(static_cast<std::uint64_t>(setup.steps) * setup.draws_per_step);
     if (replayed_chunks != nullptr) {
-        *replayed_chunks = replayed;
+        *replayed_chunks = played.replayed;
     }
     settle_counts(&drawn, counting);
     return drawn;

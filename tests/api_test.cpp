@@ -562,4 +562,33 @@ TEST(ApiThreads, ProgressIsToldOnTheCallingThread) {
     EXPECT_EQ(h.last, h.total);
 }
 
+// A progress function that answers non-zero stops the draw on any number of
+// threads: no picture, and it is not asked again.
+TEST(ApiThreads, ProgressFunctionStopsTheDraw) {
+    struct heard {
+        long long stop_at = 3'000'000, stopped_at = -1;
+        int calls_after_stop = 0;
+    };
+    for (int threads : {1, 2, 8}) {
+        heard h;
+        options_ptr options = options_with(
+            {{TESSADOX_RESOLUTION, 300}, {TESSADOX_INTENSITY, 200}, {TESSADOX_THREADS, threads}});
+        const auto stop = [](long long done, long long, void* context) {
+            heard* h = static_cast<heard*>(context);
+            if (h->stopped_at >= 0) {
+                ++h->calls_after_stop;
+            } else if (done >= h->stop_at) {
+                h->stopped_at = done;
+            }
+            return h->stopped_at >= 0 ? 1 : 0;
+        };
+        drawn_picture drawn(md5_line, options.get(), stop, &h);
+        EXPECT_EQ(drawn.code, TESSADOX_E_STOPPED) << threads << " threads";
+        EXPECT_EQ(drawn.picture, nullptr);
+        EXPECT_GE(h.stopped_at, h.stop_at);
+        EXPECT_LT(h.stopped_at, 18'000'000) << "stopped before the end";
+        EXPECT_EQ(h.calls_after_stop, 0);
+    }
+}
+
 } // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The example in examples/ draws what the command draws, built three ways: on
-# the build tree, and on an installed prefix through pkg-config and through
-# CMake's find_package.
+# The example in examples/ draws what the command draws, built four ways: on
+# the build tree, on an installed prefix through pkg-config and through
+# CMake's find_package, and by the README's own commands for a prefix of
+# one's own, run as written.
 #
 # usage: example_test.sh BUILD_FOLDER TESSADOX_BINARY
 set -euo pipefail
@@ -57,5 +58,22 @@ cmake -S "$source_tree/examples" -B "$work/by_cmake" -DCMAKE_PREFIX_PATH="$prefi
   -DCMAKE_BUILD_RPATH="$libdir" >"$work/cmake.log" 2>&1 || { cat "$work/cmake.log"; fail "cmake"; }
 cmake --build "$work/by_cmake" >"$work/build.log" 2>&1 || { cat "$work/build.log"; fail "build"; }
 check_example "$work/by_cmake/draw_checksum" "through find_package"
+
+# The README's commands for a prefix of one's own, as a user would paste
+# them into a shell in the source tree: a fresh $HOME, the build folder
+# where scripts/build leaves it.
+readme_commands=$(sed -n '/^cmake --install build --prefix "\$HOME\/tessadox"$/,/^\.\/draw_checksum /p' \
+  "$source_tree/README.md")
+[ "$(wc -l <<<"$readme_commands")" -ge 4 ] || fail "no commands for a prefix of one's own in the README"
+mkdir -p "$work/user/home"
+ln -s "$build" "$work/user/build"
+ln -s "$source_tree/examples" "$work/user/examples"
+if ! (cd "$work/user" && env -u PKG_CONFIG_PATH -u LD_LIBRARY_PATH HOME="$work/user/home" \
+  bash -euo pipefail -c "$readme_commands") >"$work/readme.log" 2>&1; then
+  cat "$work/readme.log"
+  fail "the README's commands for a prefix of one's own failed"
+elif ! cmp -s "$work/user/picture.png" "$work/expected.png"; then
+  fail "the README's commands drew another picture than the command"
+fi
 
 finish

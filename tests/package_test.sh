@@ -86,6 +86,7 @@ development_files="./$libdir/cmake/tessadox/tessadoxConfig.cmake
 ./$libdir/libtessadox.so -> libtessadox.so.3
 ./$libdir/pkgconfig/tessadox.pc
 ./include/tessadox/tessadox.h
+./include/tessadox/version.h
 ./share/man/man3/tessadox.3.gz"
 
 # The binary finds its library beside its own folder, wherever the prefix
@@ -104,7 +105,9 @@ if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work
   fail "cpack -G DEB"
   exit 1
 fi
-version=$("$binary" -v | awk '{print $2}')
+# The packages carry the project's version; the command's own version text
+# is older and stays as it is.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 architecture=$(dpkg --print-architecture)
 made=$(cd "$work/package" && ls ./*.deb | sort | tr '\n' ' ')
 wanted="./libtessadox-dev_${version}_${architecture}.deb ./libtessadox3_${version}_${architecture}.deb ./tessadox_${version}_${architecture}.deb "

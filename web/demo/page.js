@@ -1,133 +1,155 @@
-// The page: reads the controls, has the worker draw, and shows the picture
-// at its true pixels with the command line that draws it and its PNG. While
-// a picture is being drawn, only the newest of the requests made meanwhile
-// waits; the others are dropped.
-import { commandLine } from "./command_line.js";
+// The page: sets the controls' values on the <tessadox-picture> element,
+// which draws in a worker and drops a draw that a newer setting overtook,
+// and shows with the picture the command line that draws it, its PNG to
+// download, and what the draw replaced of the settings.
+import { commandLine, fileName } from "./command_line.js";
 
 const $ = (id) => document.getElementById(id);
-const numbers = { checksumLength: "Checksum length", resolution: "Resolution",
-  background: "Background", intensity: "Intensity", seed: "Seed" };
-const canvas = $("picture");
-const worker = new Worker(new URL("./worker.js", import.meta.url), { type: "module" });
+const picture = $("picture");
+// The controls, their options' attributes on the element, and the names
+// that a message about them gives.
+const numbers = [["checksumLength", "checksum-length", "Checksum length", "-l"],
+  ["resolution", "resolution", "Resolution", "-r"], ["background", "background", "Background", "-b"],
+  ["intensity", "intensity", "Intensity", "-i"], ["seed", "seed", "Seed", null]];
+const flags = [["flipBgr", "flip-bgr"], ["transparent", "transparent"]];
 
-let source = { text: "" }; // or { file, hash, contents } for a dropped file
-let lastId = 0;
-let drawing = null;
-let waiting = null;
+let source = { text: $("checksum").value }; // or { file, hash, contents } for a hashed file
+let requested = null; // what the element was last asked to draw
+let started = 0;
 let downloadAddress = null;
-
-function readOptions() {
-  const options = { colorMode: $("colorMode").value, flipBgr: $("flipBgr").checked,
-    transparent: $("transparent").checked };
-  for (const [name, label] of Object.entries(numbers)) {
-    const value = $(name).valueAsNumber;
-    if (!Number.isSafeInteger(value)) return { problem: `${label}: a whole number, please` };
-    options[name] = value;
-  }
-  return { options };
-}
 
 function say(text, failed = false) {
   $("status").textContent = text;
   $("status").classList.toggle("failed", failed);
 }
 
+function readSettings() {
+  const settings = { checksum: $("checksum").value, colorMode: $("colorMode").value };
+  for (const [name, , label] of numbers) {
+    const value = $(name).valueAsNumber;
+    if (!Number.isSafeInteger(value)) return { problem: `${label}: a whole number, please` };
+    settings[name] = value;
+  }
+  for (const [name] of flags) settings[name] = $(name).checked;
+  return { settings };
+}
+
 function request() {
-  const { options, problem } = readOptions();
+  const { settings, problem } = readSettings();
   if (problem) {
     say(problem, true);
     return;
   }
-  const checksum = $("checksum").value;
-  const command = commandLine(source.file !== undefined ? source : { text: checksum }, options);
-  $("command").textContent = command;
-  const job = { id: ++lastId, checksum, options, command };
-  if (drawing) {
-    waiting = job;
-  } else {
-    send(job);
-  }
-}
-
-function send(job) {
-  drawing = job;
+  requested = { settings, source: source.file !== undefined ? source : { text: settings.checksum } };
+  picture.setAttribute("checksum", settings.checksum);
+  picture.setAttribute("color-mode", settings.colorMode);
+  for (const [name, attribute] of numbers) picture.setAttribute(attribute, String(settings[name]));
+  for (const [name, attribute] of flags) picture.toggleAttribute(attribute, settings[name]);
+  picture.setAttribute("aria-label", `The picture of the checksum ${settings.checksum || "(empty)"}`);
+  picture.dataset.requested = JSON.stringify(settings);
   document.body.dataset.busy = "yes";
-  worker.postMessage({ id: job.id, checksum: job.checksum, options: job.options });
+  started = performance.now();
 }
-
-// RGBA for the canvas: opaque, but for the background colour of a
-// transparent picture, which the PNG marks transparent too.
-function imageOf({ size, pixels }, options) {
-  const image = new ImageData(size, size);
-  const level = options.background;
-  for (let i = 0, j = 0; i < pixels.length; i += 3, j += 4) {
-    const [red, green, blue] = [pixels[i], pixels[i + 1], pixels[i + 2]];
-    image.data.set([red, green, blue], j);
-    const clear = options.transparent && red === level && green === level && blue === level;
-    image.data[j + 3] = clear ? 0 : 255;
-  }
-  return image;
-}
-
-function show(picture, job, milliseconds) {
-  canvas.width = canvas.height = picture.size;
-  canvas.getContext("2d").putImageData(imageOf(picture, job.options), 0, 0);
-  zoom();
-  if (downloadAddress) URL.revokeObjectURL(downloadAddress);
-  downloadAddress = URL.createObjectURL(new Blob([picture.png], { type: "image/png" }));
-  $("download").href = downloadAddress;
-  $("download").hidden = false;
-  say(`${picture.size} × ${picture.size} pixels, drawn in ${Math.round(milliseconds)} ms`);
-}
-
-worker.onmessage = ({ data }) => {
-  const job = drawing;
-  drawing = null;
-  if (data.error !== undefined) {
-    say(data.error, true);
-    $("download").hidden = true;
-  } else {
-    show(data.picture, job, data.milliseconds);
-  }
-  canvas.dataset.drawnFor = job.command;
-  canvas.dataset.failed = data.error !== undefined ? "yes" : "no";
-  if (waiting) {
-    send(waiting);
-    waiting = null;
-  } else {
-    delete document.body.dataset.busy;
-  }
-};
-
-worker.onerror = (event) => {
-  say(`The drawing worker stopped: ${event.message ?? "it could not load"}`, true);
-};
 
 function zoom() {
-  canvas.style.width = `${canvas.width * Number($("zoom").value)}px`;
+  const size = picture.picture?.size ?? Number($("resolution").value);
+  picture.style.width = `${size * Number($("zoom").value)}px`;
 }
 
-async function hashDropped() {
+// What the draw replaced: a resolution above the most, a checksum length
+// outside its range, or the length that 0 stood for.
+function notices(settings, drawn) {
+  const said = [];
+  for (const [name, , label, flag] of numbers) {
+    if (flag === null || Number(drawn[name]) === settings[name]) continue;
+    said.push(name === "checksumLength" && settings[name] === 0
+      ? `-l 0 read the checksum's own ${drawn[name]} characters: -l ${drawn[name]}.`
+      : `${label} ${settings[name]} (${flag} ${settings[name]}) draws as ${flag} ${drawn[name]}.`);
+  }
+  return said;
+}
+
+picture.addEventListener("load", () => {
+  const drawn = picture.picture;
+  const { settings, source: from } = requested;
+  const output = fileName(settings.checksum);
+  showCommand(commandLine(from, drawn.options, output));
+  if (downloadAddress) URL.revokeObjectURL(downloadAddress);
+  downloadAddress = URL.createObjectURL(new Blob([drawn.png], { type: "image/png" }));
+  Object.assign($("download"), { href: downloadAddress, download: output, hidden: false });
+  say(`${drawn.size} × ${drawn.size} pixels, -l ${drawn.options.checksumLength}, drawn in ` +
+    `${Math.round(performance.now() - started)} ms`);
+  const said = notices(settings, drawn.options);
+  $("notice").textContent = said.join(" ");
+  $("notice").hidden = said.length === 0;
+  zoom();
+  picture.dataset.failed = "no";
+  settle();
+});
+
+picture.addEventListener("error", (event) => {
+  say(event.message, true);
+  $("download").hidden = true;
+  $("notice").hidden = true;
+  $("command").textContent = "";
+  picture.dataset.failed = "yes";
+  settle();
+});
+
+// Each word of the command line unbroken: a line breaks only between
+// words, not after the hyphen in a file name or inside a checksum.
+function showCommand(line) {
+  const words = line.split(" ").map((word) => Object.assign(document.createElement("span"),
+    { textContent: word, className: "word" }));
+  $("command").replaceChildren(...words.flatMap((word, i) => (i === 0 ? [word] : [" ", word])));
+}
+
+function settle() {
+  picture.dataset.drawn = picture.dataset.requested;
+  delete document.body.dataset.busy;
+}
+
+async function hashFile(file) {
+  source = { file: file.name, hash: $("hash").value, contents: await file.arrayBuffer() };
+  await hashSource();
+}
+
+async function hashSource() {
   const digest = await crypto.subtle.digest(source.hash, source.contents);
   const hex = [...new Uint8Array(digest)].map((byte) => byte.toString(16).padStart(2, "0"));
   $("checksum").value = hex.join("");
-  $("checksumLength").value = String(Math.min(128, hex.length * 2));
   request();
 }
 
 $("settings").addEventListener("submit", (event) => event.preventDefault());
 $("settings").addEventListener("input", (event) => {
-  if (event.target.id === "zoom") return zoom();
-  if (event.target.id === "checksum") source = { text: event.target.value };
-  if (event.target.id === "hash" && source.file !== undefined) {
+  const id = event.target.id;
+  if (id === "zoom") return zoom();
+  if (id === "file") return undefined; // its change event hashes it
+  if (id === "checksum") source = { text: event.target.value };
+  if (id === "hash" && source.file !== undefined) {
     source = { ...source, hash: $("hash").value };
-    return hashDropped();
+    return hashSource();
   }
-  request();
+  return request();
+});
+$("file").addEventListener("change", () => {
+  const file = $("file").files[0];
+  if (file) hashFile(file);
 });
 $("now").addEventListener("click", () => {
   $("seed").value = String(Math.floor(Date.now() / 1000));
   request();
+});
+$("copy").addEventListener("click", async () => {
+  try {
+    await navigator.clipboard.writeText($("command").textContent);
+    $("copy").textContent = "Copied";
+  } catch {
+    getSelection().selectAllChildren($("command"));
+    $("copy").textContent = "Selected: copy it with the keyboard";
+  }
+  setTimeout(() => { $("copy").textContent = "Copy the command"; }, 2000);
 });
 
 document.addEventListener("dragover", (event) => {
@@ -139,9 +161,7 @@ document.addEventListener("drop", async (event) => {
   event.preventDefault();
   document.body.classList.remove("dropping");
   const file = event.dataTransfer.files[0];
-  if (!file) return;
-  source = { file: file.name, hash: $("hash").value, contents: await file.arrayBuffer() };
-  await hashDropped();
+  if (file) await hashFile(file);
 });
 
 $("seed").value = String(Math.floor(Date.now() / 1000));

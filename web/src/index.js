@@ -1,31 +1,61 @@
 // tessadox: a checksum drawn as the attractor of the affine maps that its
 // hexadecimal digits define, by the same engine and to the same pixels and
-// PNG bytes as the tessadox command.
-import { drawWith, loadEngine, TessadoxError } from "./engine.js";
-import { optionValues } from "./options.js";
+// PNG bytes as the tessadox command, in workers off the caller's thread.
+import { checksumBytesAtMost } from "../dist/option_table.js";
+import { errorFrom, TessadoxError } from "./errors.js";
+import { createPool, run } from "./pool.js";
+import { described, optionsFrom, optionTable, settingsOf } from "./options.js";
 
 export { TessadoxError };
 
+// The library's options as the package takes them: each one's name here
+// (checksumLength) and in the library (checksum_length), the type it takes
+// ("integer", "boolean", or "name" for a value by name), its default, its
+// lowest and highest value, and the names of its values where they have
+// names. Read-only.
+export const options = Object.freeze(optionTable.map(
+  ({ key, name, kind, defaultValue, lowest, highest, values }) => Object.freeze({ name: key,
+    libraryName: name, type: kind, defaultValue, lowest, highest, values })));
+
+// The one pool of workers for every draw of this thread.
+const pool = createPool();
 const encoder = new TextEncoder();
 
+// The checksum's first bytes, copied now, so that a change to the caller's
+// bytes after this call does not change the picture: no draw reads more.
 function checksumBytes(checksum) {
-  if (typeof checksum === "string") return encoder.encode(checksum);
-  if (checksum instanceof Uint8Array) return checksum;
-  if (ArrayBuffer.isView(checksum)) {
-    return new Uint8Array(checksum.buffer, checksum.byteOffset, checksum.byteLength);
+  if (typeof checksum === "string") {
+    // Every UTF-16 unit makes at least one byte of UTF-8; one unit more
+    // keeps the last character that is read whole, were it two units.
+    return encoder.encode(checksum.slice(0, checksumBytesAtMost + 1))
+      .slice(0, checksumBytesAtMost);
   }
-  if (checksum instanceof ArrayBuffer) return new Uint8Array(checksum);
-  throw new TypeError("tessadox: the checksum must be a string or bytes");
+  let view;
+  if (ArrayBuffer.isView(checksum)) {
+    view = new Uint8Array(checksum.buffer, checksum.byteOffset, checksum.byteLength);
+  } else if (checksum instanceof ArrayBuffer ||
+      (typeof SharedArrayBuffer === "function" && checksum instanceof SharedArrayBuffer)) {
+    view = new Uint8Array(checksum);
+  } else {
+    throw new TypeError("tessadox: the checksum must be a string or bytes (a typed array, " +
+      `a DataView or an ArrayBuffer), not ${described(checksum)}`);
+  }
+  return view.slice(0, checksumBytesAtMost);
 }
 
-export async function draw(checksum, options = {}) {
-  const bytes = checksumBytes(checksum);
-  const { values, seed, flipBgr } = optionValues(options);
-  const engine = await loadEngine();
-  return { ...drawWith(engine, bytes, values, flipBgr), seed };
+export function draw(checksum, options) {
+  let bytes, settings, seed, signal;
+  try {
+    bytes = checksumBytes(checksum);
+    ({ settings, seed, signal } = settingsOf(options));
+  } catch (error) {
+    return Promise.reject(error);
+  }
+  return run(pool, "draw", { bytes, settings }, { signal, transfer: [bytes.buffer], errorFrom })
+    .then(({ size, pixels, png, resolved }) => ({ size, pixels, png, seed,
+      options: optionsFrom(resolved) }));
 }
 
-export async function version() {
-  const engine = await loadEngine();
-  return engine.UTF8ToString(engine._tessadox_version());
+export function version() {
+  return run(pool, "version", {}, { errorFrom });
 }

@@ -1,90 +1,150 @@
-// The options of a draw, checked and turned into the ints that the engine
-// reads, in the order of web/wasm/web_api.h.
+// The options of a draw, checked on the caller's thread against the
+// library's table of options (dist/option_table.js, the module's own
+// answers) and turned into [option number, BigInt] pairs for a worker to
+// set; and a picture's options, as the draw resolved them, turned back.
+import { options as table } from "../dist/option_table.js";
 
-const colorModes = { gray: 0, mixed: 1, areas: 2 };
+// The library's names in the package's spelling: checksum_length is
+// checksumLength.
+const camelCase = (name) => name.replace(/_([a-z])/g, (_, letter) => letter.toUpperCase());
 
-// The command's defaults; the seed, like the command's without
-// SOURCE_DATE_EPOCH, is the current second.
-const defaults = {
-  resolution: 300,
-  background: 0,
-  intensity: 30,
-  checksumLength: 32,
-  colorMode: "mixed",
-  flipBgr: false,
-  transparent: false,
-};
-const integerOptions = ["resolution", "background", "intensity", "checksumLength"];
-const known = new Set([...Object.keys(defaults), "seed"]);
+// The module draws on one thread, whatever the options say; the pool of
+// workers is the package's way of drawing more than one picture at a time.
+const notOffered = new Map([["threads",
+  "the WebAssembly module draws on one thread; draws run side by side in workers"]]);
 
-export const fieldCount = 9;
-
-function int32(name, value) {
-  if (typeof value !== "number" || !Number.isInteger(value)) {
-    throw new TypeError(`tessadox: ${name} must be an integer, not ${String(value)}`);
-  }
-  if (value < -0x80000000 || value > 0x7fffffff) {
-    throw new RangeError(`tessadox: ${name} must fit in 32 bits, not ${value}`);
-  }
-  return value;
+function kindOf(option) {
+  if (option.values !== null) return "name";
+  if (option.lowest === 0n && option.highest === 1n) return "boolean";
+  return "integer";
 }
 
-function flag(name, value) {
-  if (typeof value !== "boolean") {
-    throw new TypeError(`tessadox: ${name} must be true or false, not ${String(value)}`);
+export const optionTable = Object.freeze(table
+  .filter((option) => !notOffered.has(option.name))
+  .map((option) => Object.freeze({ ...option, key: camelCase(option.name), kind: kindOf(option),
+    values: option.values && Object.freeze({ ...option.values }) })));
+const byKey = new Map(optionTable.map((option) => [option.key, option]));
+export const optionNames = new Map(optionTable.map((option) => [option.number, option.key]));
+const int64 = { lowest: -(2n ** 63n), highest: 2n ** 63n - 1n };
+
+// A value as a message names it: its type, and the value itself where that
+// is short.
+export function described(value) {
+  if (value === null) return "null";
+  if (Array.isArray(value)) return "an array";
+  switch (typeof value) {
+    case "string": return `a string (${JSON.stringify(value.length > 40 ? `${value.slice(0, 40)}…` : value)})`;
+    case "number": return `a number (${value})`;
+    case "bigint": return `a BigInt (${value}n)`;
+    case "boolean": return `a boolean (${value})`;
+    case "undefined": return "undefined";
+    case "function": return "a function";
+    case "symbol": return "a symbol";
+    default: {
+      const name = Object.getPrototypeOf(value)?.constructor?.name;
+      return name && name !== "Object" ? `a ${name}` : "an object";
+    }
   }
-  return value ? 1 : 0;
 }
 
-// The seed as a BigInt from 0 to 2^64 - 1: a number must be a safe integer.
-function seedOf(value) {
-  if (typeof value === "number" && Number.isSafeInteger(value) && value >= 0) {
-    return BigInt(value);
+// A plain object, of this realm or another (an iframe's, a vm's): its
+// prototype is null or an Object.prototype.
+export function isPlainObject(value) {
+  if (value === null || typeof value !== "object") return false;
+  const prototype = Object.getPrototypeOf(value);
+  return prototype === null || Object.getPrototypeOf(prototype) === null;
+}
+
+function valueOf(option, value) {
+  const refuse = (expected) =>
+    new TypeError(`tessadox: ${option.key} must be ${expected}, not ${described(value)}`);
+  switch (option.kind) {
+    case "boolean":
+      if (typeof value !== "boolean") throw refuse("a boolean");
+      return value ? 1n : 0n;
+    case "name": {
+      const names = Object.keys(option.values);
+      if (typeof value !== "string" || !Object.hasOwn(option.values, value)) {
+        throw refuse(`one of ${names.map((name) => JSON.stringify(name)).join(", ")}`);
+      }
+      return option.values[value];
+    }
+    default: {
+      if (typeof value === "number") {
+        if (!Number.isInteger(value)) throw refuse("an integer (a number or a BigInt)");
+        if (!Number.isSafeInteger(value)) {
+          throw new RangeError(`tessadox: ${option.key} must be a safe integer or a BigInt, ` +
+            `not ${value}, which a number does not hold exactly`);
+        }
+        return BigInt(value);
+      }
+      if (typeof value !== "bigint") throw refuse("an integer (a number or a BigInt)");
+      if (value < int64.lowest || value > int64.highest) {
+        throw new RangeError(`tessadox: ${option.key} must fit in 64 bits, not ${value}n`);
+      }
+      return value;
+    }
   }
-  if (typeof value === "bigint" && value >= 0n && value < 1n << 64n) {
-    return value;
-  }
-  throw new RangeError(
-    `tessadox: seed must be a whole number of seconds from 0 up, not ${String(value)}`);
 }
 
 export function currentSecond() {
   return Math.floor(Date.now() / 1000);
 }
 
-// Returns the ints for the engine, the seed used, and whether the picture's
-// red and blue are exchanged.
-export function optionValues(options = {}) {
-  if (options === null || typeof options !== "object") {
-    throw new TypeError("tessadox: the options must be an object");
+function isAbortSignal(value) {
+  return typeof value?.aborted === "boolean" && typeof value.addEventListener === "function";
+}
+
+// The settings for a worker, the seed that the draw uses (the current
+// second when none is given, as for the command), and the signal, if any.
+export function settingsOf(options) {
+  if (options === undefined) options = {};
+  if (!isPlainObject(options)) {
+    throw new TypeError(`tessadox: the options must be a plain object, not ${described(options)}`);
   }
-  for (const name of Object.keys(options)) {
-    if (!known.has(name)) {
-      throw new TypeError(`tessadox: no such option: ${name}`);
+  const settings = [];
+  let seed;
+  let signal;
+  for (const [key, value] of Object.entries(options)) {
+    if (key === "signal") {
+      if (value !== undefined && !isAbortSignal(value)) {
+        throw new TypeError(`tessadox: signal must be an AbortSignal, not ${described(value)}`);
+      }
+      signal = value;
+      continue;
+    }
+    const option = byKey.get(key);
+    if (option === undefined) {
+      const library = [...notOffered].find(([name]) => camelCase(name) === key);
+      throw new TypeError(library ? `tessadox: no option ${key} here: ${library[1]}`
+        : `tessadox: no option is named ${JSON.stringify(key)}; the options are ` +
+          `${[...byKey.keys(), "signal"].join(", ")}`);
+    }
+    if (value === undefined) continue;
+    if (option.name === "seed") seed = value;
+    settings.push([option.number, valueOf(option, value)]);
+  }
+  if (seed === undefined) {
+    seed = currentSecond();
+    settings.push([byKey.get("seed").number, BigInt(seed)]);
+  }
+  return { settings, seed, signal };
+}
+
+// The options of a drawn picture from the worker's [number, BigInt] pairs,
+// in the package's types: booleans, names, and numbers where they are safe.
+export function optionsFrom(resolved) {
+  const options = {};
+  for (const [number, value] of resolved) {
+    const option = optionTable.find((entry) => entry.number === number);
+    if (option === undefined) continue;
+    if (option.kind === "boolean") options[option.key] = value !== 0n;
+    else if (option.kind === "name") {
+      options[option.key] = Object.keys(option.values).find((name) => option.values[name] === value);
+    } else {
+      const number = Number(value);
+      options[option.key] = Number.isSafeInteger(number) ? number : value;
     }
   }
-  const chosen = { ...defaults };
-  for (const [name, value] of Object.entries(options)) {
-    if (value !== undefined) chosen[name] = value;
-  }
-  if (!Object.hasOwn(colorModes, chosen.colorMode)) {
-    throw new TypeError(
-      `tessadox: colorMode must be "mixed", "gray" or "areas", not ${String(chosen.colorMode)}`);
-  }
-  const seed = chosen.seed === undefined ? currentSecond() : chosen.seed;
-  const seedBits = seedOf(seed);
-  const [resolution, background, intensity, checksumLength] = integerOptions.map((name) =>
-    int32(name, chosen[name]));
-  const values = new Int32Array([
-    resolution,
-    background,
-    intensity,
-    checksumLength,
-    colorModes[chosen.colorMode],
-    flag("flipBgr", chosen.flipBgr),
-    flag("transparent", chosen.transparent),
-    Number(BigInt.asIntN(32, seedBits)),
-    Number(BigInt.asIntN(32, seedBits >> 32n)),
-  ]);
-  return { values, seed, flipBgr: values[5] === 1 };
+  return options;
 }
