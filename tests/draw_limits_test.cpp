@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -159,6 +160,14 @@ TEST(ThreadsShortOfMemory, ManyThreadsDrawWhatOneDraws) {
         if (setrlimit(RLIMIT_AS, &limit) != 0) {
             _exit(91);
         }
+        // An emulator such as qemu-user keeps the guest's address space
+        // itself and may not hold a program to the cap: then there is
+        // nothing to test.
+        void* volatile beyond = std::malloc(std::size_t{64} << 20);
+        if (beyond != nullptr) {
+            std::free(beyond);
+            _exit(95);
+        }
         random_stream draws(1700000000);
         int replayed = 0;
         try {
@@ -171,6 +180,9 @@ TEST(ThreadsShortOfMemory, ManyThreadsDrawWhatOneDraws) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "the child ended by signal " << WTERMSIG(status);
+    if (WEXITSTATUS(status) == 95) {
+        GTEST_SKIP() << "this machine does not hold a process to its address-space cap";
+    }
     EXPECT_EQ(WEXITSTATUS(status), 0) << "92: no memory, 93: another picture, 94: no chunk "
                                          "played again, so the cap held nothing back";
 #endif
