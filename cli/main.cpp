@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "environment.hpp"
@@ -19,7 +20,9 @@
 #include "tessadox/tessadox.h"
 
 int main(int argc, char** argv) {
-    tessadox_options* options = tessadox_options_new();
+    const std::unique_ptr<tessadox_options, void (*)(tessadox_options*)> owned(
+        tessadox_options_new(), tessadox_options_free);
+    tessadox_options* options = owned.get();
     if (options == nullptr) {
         report_failure(TESSADOX_E_NO_MEMORY, "");
         return 1;
@@ -62,6 +65,5 @@ int main(int argc, char** argv) {
     const int status = is_terminal(STDOUT_FILENO) ? show_picture_on_terminal(drawn, lines_said)
                                                   : write_png_to_standard_output(drawn);
     tessadox_picture_free(drawn);
-    tessadox_options_free(options);
     return status;
 }
