@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "address_cap.hpp"
 #include "run_binary.hpp"
 #include "tessadox/tessadox.h"
 
@@ -459,14 +460,6 @@ TEST(Api, VersionIsTheProjects) {
               TESSADOX_PROJECT_VERSION);
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TESSADOX_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TESSADOX_SANITIZED 1
-#endif
-#endif
-
 // Memory that runs out is a code, not an abort: a child process whose
 // address space is capped near what it already uses draws the largest
 // picture.
@@ -477,16 +470,7 @@ TEST(Api, MemoryThatRunsOutIsACode) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        long pages = 0;
-        std::FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) {
-            _exit(90);
-        }
-        const rlim_t cap = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (1 << 20);
-        const rlimit limit{cap, cap};
-        if (setrlimit(RLIMIT_AS, &limit) != 0) {
-            _exit(91);
-        }
+        cap_address_space(std::size_t{1} << 20);
         tessadox_options* options = tessadox_options_new();
         tessadox_options_set(options, TESSADOX_RESOLUTION, 1000);
         tessadox_options_set(options, TESSADOX_INTENSITY, 0);

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "address_cap.hpp"
 #include "fingerprint.hpp"
 #include "random_stream.hpp"
 #include "render.hpp"
@@ -127,14 +128,6 @@ TEST(ThreadsStopping, TheLastReportStopsToo) {
     EXPECT_EQ(heard.told.back(), plotting_steps(run));
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define TESSADOX_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define TESSADOX_SANITIZED 1
-#endif
-#endif
-
 // 256 threads in a child whose address space leaves room for the picture
 // and a few threads' stacks and counts, not 256 of them: the draw succeeds,
 // some chunks played again by the drawing thread, and it is the picture of
@@ -150,16 +143,7 @@ TEST(ThreadsShortOfMemory, ManyThreadsDrawWhatOneDraws) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        long pages = 0;
-        std::FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1) {
-            _exit(90);
-        }
-        const rlim_t cap = static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (40 << 20);
-        const rlimit limit{cap, cap};
-        if (setrlimit(RLIMIT_AS, &limit) != 0) {
-            _exit(91);
-        }
+        cap_address_space(std::size_t{40} << 20);
         // An emulator such as qemu-user keeps the guest's address space
         // itself and may not hold a program to the cap: then there is
         // nothing to test.

@@ -38,17 +38,17 @@ extern "C" {
 /* What a call answers: TESSADOX_OK, TESSADOX_CLAMPED, or a negative
  * TESSADOX_E_* code. tessadox_error_text gives the sentence of each. */
 #define TESSADOX_OK 0
-#define TESSADOX_CLAMPED 1                  /* the value was replaced; see tessadox_options_set */
-#define TESSADOX_E_ARGUMENT (-1)            /* a null pointer where one is needed */
-#define TESSADOX_E_UNKNOWN_OPTION (-2)      /* no option has that number or name */
-#define TESSADOX_E_RANGE (-3)               /* a value outside its option's range */
+#define TESSADOX_CLAMPED 1             /* the value was replaced; see tessadox_options_set */
+#define TESSADOX_E_ARGUMENT (-1)       /* a null pointer where one is needed */
+#define TESSADOX_E_UNKNOWN_OPTION (-2) /* no option has that number or name */
+#define TESSADOX_E_RANGE (-3)          /* a value outside its option's range */
 #define TESSADOX_E_TRANSPARENT_BACKGROUND (-4) /* transparent, with the background above 255 */
-#define TESSADOX_E_NO_MEMORY (-5)           /* memory ran out */
-#define TESSADOX_E_STOPPED (-6)             /* the progress function asked the draw to stop */
-#define TESSADOX_E_TOO_MUCH_WORK (-7)       /* more plotting steps than TESSADOX_MAX_STEPS */
-#define TESSADOX_E_PNG_ERROR (-8)           /* the PNG library failed, a write to the stream say */
-#define TESSADOX_E_PNG_WRITE_STRUCT (-9)    /* the PNG library made no write structure */
-#define TESSADOX_E_PNG_INFO_STRUCT (-10)    /* the PNG library made no info structure */
+#define TESSADOX_E_NO_MEMORY (-5)              /* memory ran out */
+#define TESSADOX_E_STOPPED (-6)                /* the progress function asked the draw to stop */
+#define TESSADOX_E_TOO_MUCH_WORK (-7)          /* more plotting steps than TESSADOX_MAX_STEPS */
+#define TESSADOX_E_PNG_ERROR (-8)        /* the PNG library failed, a write to the stream say */
+#define TESSADOX_E_PNG_WRITE_STRUCT (-9) /* the PNG library made no write structure */
+#define TESSADOX_E_PNG_INFO_STRUCT (-10) /* the PNG library made no info structure */
 
 /* The options, by number. The numbers are fixed forever: a new option gets
  * a new number. Each option's name is its number's in lower case, without
@@ -168,9 +168,9 @@ typedef int (*tessadox_progress_fn)(long long steps_done, long long steps, void*
  * could not be encoded (a transparent background whose low 16 bits lie
  * above 255) or whose steps exceed TESSADOX_MAX_STEPS is refused before it
  * draws. */
-TESSADOX_API int tessadox_draw(const void* checksum, size_t length,
-                               const tessadox_options* options, tessadox_progress_fn progress,
-                               void* context, tessadox_picture** picture);
+TESSADOX_API int tessadox_draw(const void* checksum, size_t length, const tessadox_options* options,
+                               tessadox_progress_fn progress, void* context,
+                               tessadox_picture** picture);
 
 /* The picture's width and height, R; 0 for NULL. */
 TESSADOX_API int tessadox_picture_size(const tessadox_picture* picture);
