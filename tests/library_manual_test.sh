@@ -11,10 +11,7 @@ source "$(dirname "$0")/shell_checks.sh"
 
 # The command's own page is no installed manual yet: that reference alone
 # may go unresolved.
-lint=$(mandoc -T lint "$page" 2>&1 | grep -v -e mandoc.db -e 'referenced manual not found: Xr tessadox 1' || true)
-[ -z "$lint" ] || fail "mandoc -T lint: $lint"
-warnings=$(groff -ww -z -mandoc "$page" 2>&1)
-[ -z "$warnings" ] || fail "groff -ww: $warnings"
+lint_manual_page "$page" 'referenced manual not found: Xr tessadox 1'
 
 functions=$(grep -oE '^TESSADOX_API [^(]*\btessadox_[a-z_]+\(' "$header" | grep -oE 'tessadox_[a-z_]+\($' | tr -d '(')
 codes=$(grep -oE '^#define TESSADOX_E_[A-Z_]+' "$header" | awk '{print $2}')

@@ -9,10 +9,7 @@ binary=$1 page=$2
 # shellcheck source=tests/shell_checks.sh
 source "$(dirname "$0")/shell_checks.sh"
 
-lint=$(mandoc -T lint "$page" 2>&1 | grep -v -e mandoc.db -e 'referenced manual not found' || true)
-[ -z "$lint" ] || fail "mandoc -T lint: $lint"
-warnings=$(groff -ww -z -mandoc "$page" 2>&1)
-[ -z "$warnings" ] || fail "groff -ww: $warnings"
+lint_manual_page "$page" 'referenced manual not found'
 
 # ".It Fl \-listen Ar ..." and ".It Fl h , Fl \-help" as --listen, -h, --help.
 documented=$(awk '/^\.It /{for (i = 2; i < NF; i++) if ($i == "Fl") print "-" $(i + 1)}' "$page" |

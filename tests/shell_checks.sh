@@ -18,3 +18,14 @@ make_work_folder() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
 }
+
+# mandoc's lint and groff find nothing to say about the manual page PAGE.
+# Manual pages it refers to that are not installed here may go unresolved
+# when they match UNRESOLVED (a grep pattern).
+lint_manual_page() {
+  local page=$1 unresolved=$2 lint warnings
+  lint=$(mandoc -T lint "$page" 2>&1 | grep -v -e mandoc.db -e "$unresolved" || true)
+  [ -z "$lint" ] || fail "mandoc -T lint: $lint"
+  warnings=$(groff -ww -z -mandoc "$page" 2>&1)
+  [ -z "$warnings" ] || fail "groff -ww: $warnings"
+}
